@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+// A small streaming JSON writer. QJsonDocument cannot carry the lone surrogates that
+// stand for bytes of names that are not valid UTF-8 (see platform/file_path.h); this
+// writer escapes them as "\udcXX", the form Python's surrogateescape reads back, and
+// sweepwell-cli --path accepts.
+class JsonWriter {
+public:
+    void beginObject();
+    void endObject();
+    void beginArray();
+    void endArray();
+    void key(const QString& name);
+    void value(const QString& text);  // a null string is written as null
+    void value(const char* text) { value(QString::fromUtf8(text)); }
+    void value(bool flag);
+    void value(quint64 number);
+    void value(qint64 number);
+    void value(int number) { value(qint64(number)); }
+    void null();
+
+    // The document, indented by two spaces, with a final newline.
+    QByteArray document() const { return out_ + '\n'; }
+    static QByteArray quoted(const QString& text);
+
+private:
+    void beforeValue();
+    void newline();
+
+    struct Level {
+        bool isObject;
+        int count;
+    };
+    QByteArray out_;
+    QVector<Level> levels_;
+    bool afterKey_ = false;
+};

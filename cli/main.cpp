@@ -1,0 +1,31 @@
+#include <QCoreApplication>
+
+#include "cli/clean_command.h"
+#include "cli/cli_options.h"
+#include "cli/report.h"
+#include "cli/scan_command.h"
+#include "platform/services.h"
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("sweepwell"));
+    const ParsedOptions parsed = parseCliOptions(argc, argv);
+    if (!parsed.options) {
+        report::printErr(("sweepwell-cli: " + parsed.error + "\n" + cliUsage()).toUtf8());
+        return 2;
+    }
+    const CliOptions& options = *parsed.options;
+    if (!options.home.isNull()) {
+        platform::services().homeFolder = std::make_shared<platform::FixedHomeFolder>(options.home);
+    }
+    switch (options.command) {
+        case CliOptions::Command::Scan:
+            return runScanCommand(options);
+        case CliOptions::Command::Clean:
+            return runCleanCommand(options);
+        case CliOptions::Command::Help:
+            report::printOut(cliUsage().toUtf8());
+            return 0;
+    }
+    return 2;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include "cli/json_writer.h"
+#include "engine/scan_model.h"
+
+// What sweepwell-cli prints: terminal text and JSON documents.
+namespace report {
+
+void printOut(const QByteArray& text);
+void printErr(const QByteArray& text);
+// A path as raw bytes, for the terminal.
+QByteArray terminalText(const QString& text);
+
+quint64 sizeOfFiles(const QSScanResultPtr& result);
+QString formatSize(quint64 bytes);
+
+// "Title: 1.23 MB in 42 files", printed as each category finishes.
+QByteArray categoryLine(const QSScanResultPtr& result);
+// One row per category in list order, then the total.
+QByteArray scanTable(const QList<QSScanResultPtr>& results);
+QByteArray scanJson(const QString& home, const QString& volume,
+                    const QList<QSScanResultPtr>& results);
+
+// The entries a clean will remove, one line each.
+QByteArray removalPlan(const QList<QSScanResultPtr>& results);
+QByteArray removalText(const QList<QSRemovedItemPtr>& removed);
+QByteArray removalJson(const QList<QSRemovedItemPtr>& removed);
+bool hasFailures(const QList<QSRemovedItemPtr>& removed);
+
+void writeFile(JsonWriter& json, const QSScannedFilePtr& file);
+
+}  // namespace report

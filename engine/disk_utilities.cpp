@@ -1,0 +1,216 @@
+#include "engine/disk_utilities.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <unistd.h>
+
+#include "platform/file_manager.h"
+#include "platform/file_path.h"
+#include "platform/services.h"
+
+namespace {
+
+const QString kVolumesPrefix = QStringLiteral("/Volumes/");
+
+void logLine(const QString& line) {
+    if (auto log = platform::services().log) log->log(line);
+}
+
+// A home folder reported inside an application container ends in
+// /Library/Containers/<identifier>/Data; the real home folder is what lies above.
+QString withoutContainerSuffix(const QString& path) {
+    static const QRegularExpression container(
+        QStringLiteral("^(.+)/Library/Containers/[^/]+/Data/*$"));
+    const auto match = container.match(path);
+    return match.hasMatch() ? match.captured(1) : path;
+}
+
+// The leading decimal integer of the text, or 0.
+qint64 leadingInteger(const QString& text) {
+    static const QRegularExpression number(QStringLiteral("^\\s*([+-]?\\d+)"));
+    const auto match = number.match(text);
+    return match.hasMatch() ? match.captured(1).toLongLong() : 0;
+}
+
+}  // namespace
+
+QSDiskUtilities& QSDiskUtilities::sharedInstance() {
+    static QSDiskUtilities instance;
+    return instance;
+}
+
+QSDiskUtilities::QSDiskUtilities() { setCurrentVolumePath(QStringLiteral("/")); }
+
+QString QSDiskUtilities::get(QString Locations::*field) const {
+    std::lock_guard lock(mutex_);
+    return locations_.*field;
+}
+
+void QSDiskUtilities::set(QString Locations::*field, const QString& value) {
+    std::lock_guard lock(mutex_);
+    locations_.*field = value;
+}
+
+QString QSDiskUtilities::currentVolumePath() const { return get(&Locations::currentVolumePath); }
+QString QSDiskUtilities::homeDirectoryPath() const { return get(&Locations::homeDirectoryPath); }
+void QSDiskUtilities::setHomeDirectoryPath(const QString& p) { set(&Locations::homeDirectoryPath, p); }
+QString QSDiskUtilities::libraryDirectoryPath() const { return get(&Locations::libraryDirectoryPath); }
+void QSDiskUtilities::setLibraryDirectoryPath(const QString& p) { set(&Locations::libraryDirectoryPath, p); }
+QString QSDiskUtilities::applicationLogsPath() const { return get(&Locations::applicationLogsPath); }
+void QSDiskUtilities::setApplicationLogsPath(const QString& p) { set(&Locations::applicationLogsPath, p); }
+QString QSDiskUtilities::applicationCachesPath() const { return get(&Locations::applicationCachesPath); }
+void QSDiskUtilities::setApplicationCachesPath(const QString& p) { set(&Locations::applicationCachesPath, p); }
+QString QSDiskUtilities::trashPath() const { return get(&Locations::trashPath); }
+void QSDiskUtilities::setTrashPath(const QString& p) { set(&Locations::trashPath, p); }
+QString QSDiskUtilities::downloadsPath() const { return get(&Locations::downloadsPath); }
+void QSDiskUtilities::setDownloadsPath(const QString& p) { set(&Locations::downloadsPath, p); }
+QString QSDiskUtilities::mailDownloadsPath() const { return get(&Locations::mailDownloadsPath); }
+void QSDiskUtilities::setMailDownloadsPath(const QString& p) { set(&Locations::mailDownloadsPath, p); }
+QString QSDiskUtilities::mailDownloadsContainersPath() const { return get(&Locations::mailDownloadsContainersPath); }
+void QSDiskUtilities::setMailDownloadsContainersPath(const QString& p) { set(&Locations::mailDownloadsContainersPath, p); }
+QString QSDiskUtilities::iOSBackupsPath() const { return get(&Locations::iOSBackupsPath); }
+void QSDiskUtilities::setIOSBackupsPath(const QString& p) { set(&Locations::iOSBackupsPath, p); }
+QString QSDiskUtilities::derivedDataPath() const { return get(&Locations::derivedDataPath); }
+void QSDiskUtilities::setDerivedDataPath(const QString& p) { set(&Locations::derivedDataPath, p); }
+
+void QSDiskUtilities::setCurrentVolumePath(const QString& path) {
+    set(&Locations::currentVolumePath, path);
+    updatePaths();
+}
+
+void QSDiskUtilities::updatePaths() {
+    Locations computed = computeLocations(currentVolumePath());
+    std::lock_guard lock(mutex_);
+    locations_ = std::move(computed);
+}
+
+QString QSDiskUtilities::homeFolderFromReportedPath(const QString& reported) const {
+    const QString home = withoutContainerSuffix(removeVolumePrefixesFromPath(reported));
+    return platform::standardizePath(home, home);
+}
+
+QSDiskUtilities::Locations QSDiskUtilities::computeLocations(const QString& volume) {
+    Locations l;
+    l.currentVolumePath = volume;
+    const auto homeFolder = platform::services().homeFolder;
+    l.homeDirectoryPath = homeFolderFromReportedPath(homeFolder ? homeFolder->homeDirectory()
+                                                                : QStringLiteral("/"));
+    logLine(QStringLiteral("[DEBUG] Home Directory is: %1").arg(l.homeDirectoryPath));
+    const auto home = [&](const QString& c) { return platform::appendPathComponent(l.homeDirectoryPath, c); };
+    l.libraryDirectoryPath = home(QStringLiteral("Library"));
+    const auto library = [&](const QString& c) {
+        return verifyPathExistsWithPath(platform::appendPathComponent(l.libraryDirectoryPath, c));
+    };
+    l.applicationLogsPath = library(QStringLiteral("Logs"));
+    l.applicationCachesPath = library(QStringLiteral("Caches"));
+    QString trash = l.homeDirectoryPath + QStringLiteral("/.Trash/%1").arg(uid());
+    if (!platform::fileExistsAtPath(trash)) trash = home(QStringLiteral(".Trash"));
+    l.trashPath = verifyPathExistsWithPath(trash);
+    l.downloadsPath = verifyPathExistsWithPath(home(QStringLiteral("Downloads")));
+    l.mailDownloadsPath = library(QStringLiteral("Mail Downloads"));
+    l.mailDownloadsContainersPath =
+        library(QStringLiteral("Containers/com.apple.mail/Data/Library/Mail Downloads"));
+    l.iOSBackupsPath = library(QStringLiteral("Application Support/MobileSync/Backup"));
+    l.derivedDataPath = library(QStringLiteral("Developer/Xcode/DerivedData"));
+    return l;
+}
+
+QString QSDiskUtilities::libraryPathWithComponent(const QString& component) const {
+    return platform::appendPathComponent(libraryDirectoryPath(), component);
+}
+
+QString QSDiskUtilities::homeDirectoryPathWithComponent(const QString& component) const {
+    return platform::appendPathComponent(homeDirectoryPath(), component);
+}
+
+QString QSDiskUtilities::verifyPathExistsWithPath(const QString& path) const {
+    return platform::fileExistsAtPath(path) ? path : QString();
+}
+
+QString QSDiskUtilities::removeVolumePrefixesFromPath(const QString& path) const {
+    QString result = path;
+    const auto volumes = platform::services().volumes;
+    for (const auto& volume : volumes ? volumes->mountedVolumes() : QList<platform::MountedVolume>()) {
+        if (!volume.name) continue;
+        const QString prefix = kVolumesPrefix + *volume.name;
+        // Only a whole component matches: /Volumes/Disk2 is not on the volume "Disk".
+        if (result.startsWith(prefix) &&
+            (result.size() == prefix.size() || result.at(prefix.size()) == u'/')) {
+            result = result.mid(prefix.size());
+            if (result.isEmpty()) result = QStringLiteral("/");
+            break;
+        }
+    }
+    return platform::standardizePath(result);
+}
+
+quint64 QSDiskUtilities::fileSizeForPath(const QString& path) const {
+    if (path.isEmpty()) return 0;
+    return platform::sizeOfItem(path);
+}
+
+bool QSDiskUtilities::refuseRelativePath(const QString& path, platform::Error* error) {
+    if (path.startsWith(u'/')) return false;
+    platform::Error refusal = platform::Error::fromErrno(EINVAL, path);
+    refusal.description =
+        QStringLiteral("\u201c%1\u201d is not an absolute path; nothing was removed.").arg(path);
+    logLine(QStringLiteral("[DEBUG] Could not remove file at '%1' because of error: %2")
+                .arg(path, refusal.toString()));
+    if (error) *error = refusal;
+    return true;
+}
+
+bool QSDiskUtilities::removeItemAtPath(const QString& path, bool keepContainingFolder,
+                                       platform::Error* error) {
+    if (refuseRelativePath(path, error)) return false;
+    switch (platform::itemKind(path)) {
+        case platform::ItemKind::Missing:
+            if (error) *error = platform::Error::fromErrno(ENOENT, path);
+            return false;
+        case platform::ItemKind::Directory:
+            return removeDirectoryAtPath(path, keepContainingFolder, error);
+        case platform::ItemKind::Link:
+        case platform::ItemKind::Other:
+            break;
+    }
+    platform::Error failure;
+    if (platform::removeFile(path, &failure)) return true;
+    logLine(QStringLiteral("[DEBUG] Could not remove file at '%1' because of error: %2")
+                .arg(path, failure.toString()));
+    if (error) *error = failure;
+    return false;
+}
+
+bool QSDiskUtilities::removeDirectoryAtPath(const QString& path, bool keepContainingFolder,
+                                            platform::Error* error) {
+    if (refuseRelativePath(path, error)) return false;
+    std::vector<platform::RemovalFailure> failures;
+    platform::removeDirectory(path, keepContainingFolder, &failures);
+    for (const auto& failure : failures) {
+        logLine(QStringLiteral("[DEBUG][D] Could not delete file at '%1' because of error: %2")
+                    .arg(failure.path, failure.error.toString()));
+    }
+    if (failures.empty()) return true;
+    if (error) {
+        *error = platform::Error{platform::Error::Domain::Cocoa,
+                                 platform::Error::kFileWriteNoPermission,
+                                 QStringLiteral("Some items in \u201c%1\u201d could not be removed.").arg(path),
+                                 std::make_shared<const platform::Error>(failures.front().error)};
+    }
+    return false;
+}
+
+qint64 QSDiskUtilities::uid() {
+    std::call_once(uidOnce_, [this] {
+        QProcess id;
+        id.start(QStringLiteral("/usr/bin/id"), {QStringLiteral("-u")});
+        if (!id.waitForStarted()) {
+            // Without the tool, ask the kernel: the same number by another means.
+            uid_ = qint64(getuid());
+            return;
+        }
+        id.waitForFinished(-1);
+        uid_ = leadingInteger(QString::fromLatin1(id.readAllStandardOutput()));
+    });
+    return uid_;
+}

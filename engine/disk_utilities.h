@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QString>
+#include <mutex>
+
+#include "platform/error.h"
+
+// The engine's one service for the file system: the user's real home folder and the
+// well-known folders beneath it, size measurement and removal.
+class QSDiskUtilities {
+public:
+    static QSDiskUtilities& sharedInstance();
+
+    QString currentVolumePath() const;
+    // Stores the volume and recomputes every location.
+    void setCurrentVolumePath(const QString& path);
+    void updatePaths();
+
+    QString homeDirectoryPath() const;
+    void setHomeDirectoryPath(const QString& path);
+    QString libraryDirectoryPath() const;
+    void setLibraryDirectoryPath(const QString& path);
+    QString applicationLogsPath() const;
+    void setApplicationLogsPath(const QString& path);
+    QString applicationCachesPath() const;
+    void setApplicationCachesPath(const QString& path);
+    QString trashPath() const;
+    void setTrashPath(const QString& path);
+    QString downloadsPath() const;
+    void setDownloadsPath(const QString& path);
+    QString mailDownloadsPath() const;
+    void setMailDownloadsPath(const QString& path);
+    QString mailDownloadsContainersPath() const;
+    void setMailDownloadsContainersPath(const QString& path);
+    QString iOSBackupsPath() const;
+    void setIOSBackupsPath(const QString& path);
+    QString derivedDataPath() const;
+    void setDerivedDataPath(const QString& path);
+
+    // Logical size in bytes of a file or folder; 0 for a null or missing path. Links are
+    // measured as links, and other mounted file systems are not entered.
+    quint64 fileSizeForPath(const QString& path) const;
+
+    // Removes a file, or a folder with its content (keeping the folder itself when asked).
+    // A link is removed as a link, never what it points to; relative paths are refused.
+    bool removeItemAtPath(const QString& path, bool keepContainingFolder, platform::Error* error);
+    bool removeDirectoryAtPath(const QString& path, bool keepContainingFolder,
+                               platform::Error* error);
+
+    QString libraryPathWithComponent(const QString& component) const;
+    QString homeDirectoryPathWithComponent(const QString& component) const;
+    // The same path when something exists there, else a null string.
+    QString verifyPathExistsWithPath(const QString& path) const;
+    QString removeVolumePrefixesFromPath(const QString& path) const;
+    // The user's numeric id, found once per process through "/usr/bin/id" "-u".
+    qint64 uid();
+
+private:
+    QSDiskUtilities();
+
+    struct Locations {
+        QString currentVolumePath;
+        QString homeDirectoryPath;
+        QString libraryDirectoryPath;
+        QString applicationLogsPath;
+        QString applicationCachesPath;
+        QString trashPath;
+        QString downloadsPath;
+        QString mailDownloadsPath;
+        QString mailDownloadsContainersPath;
+        QString iOSBackupsPath;
+        QString derivedDataPath;
+    };
+    QString get(QString Locations::*field) const;
+    void set(QString Locations::*field, const QString& value);
+    Locations computeLocations(const QString& volume);
+    QString homeFolderFromReportedPath(const QString& reported) const;
+    bool refuseRelativePath(const QString& path, platform::Error* error);
+
+    mutable std::mutex mutex_;
+    Locations locations_;
+    std::once_flag uidOnce_;
+    qint64 uid_ = 0;
+};

@@ -1,0 +1,270 @@
+#include "engine/scan_model.h"
+
+#include <QDebug>
+#include <cxxabi.h>
+#include <typeinfo>
+
+#include "engine/disk_utilities.h"
+#include "engine/dispatch.h"
+#include "engine/notification_center.h"
+#include "platform/file_manager.h"
+#include "platform/file_path.h"
+
+namespace {
+
+QString addressOf(const void* p) {
+    return QStringLiteral("0x%1").arg(quintptr(p), 0, 16);
+}
+
+QString className(const std::type_info& type) {
+    int status = 0;
+    char* demangled = abi::__cxa_demangle(type.name(), nullptr, nullptr, &status);
+    const QString name = QString::fromLatin1(status == 0 ? demangled : type.name());
+    std::free(demangled);
+    return name;
+}
+
+}  // namespace
+
+bool isPathMarker(const QString& path) {
+    return path == kPathMarkerLarge || path == kPathMarkerPartial ||
+           path == kPathMarkerDeveloper || path == kPathMarkerIOS;
+}
+
+QString queueLabelForTitle(const QString& prefix, const QString& title) {
+    QString compact = title;
+    compact.remove(QChar(u' '));
+    return dispatch::queueLabel(prefix + compact.toLower());
+}
+
+// QSScannedFile
+
+void QSScannedFile::setFiles(const QList<QSScannedFilePtr>& files) {
+    isGroup_ = true;
+    files_ = files;
+    quint64 total = 0;
+    for (const auto& member : files) total += member->fileSize();
+    fileSize_ = total;
+}
+
+QString QSScannedFile::path() const {
+    std::lock_guard lock(pathMutex_);
+    return path_;
+}
+
+void QSScannedFile::setPath(const QString& path) {
+    std::lock_guard lock(pathMutex_);
+    path_ = path;
+}
+
+QUrl QSScannedFile::previewItemURL() const {
+    const QString p = path();
+    return p.isNull() ? QUrl() : QUrl::fromLocalFile(p);
+}
+
+QString QSScannedFile::description() const {
+    QString attributes;
+    QDebug(&attributes).noquote() << attributes_;
+    return QStringLiteral("<%1 %2: selected=%3, fileSize=%4, path=%5, attributes=%6>")
+        .arg(className(typeid(*this)), addressOf(this))
+        .arg(int(selected()))
+        .arg(fileSize_)
+        .arg(path(), attributes);
+}
+
+// QSRemovedFile
+
+QSRemovedFile::QSRemovedFile(QSScannedFilePtr file, bool success,
+                             std::optional<platform::Error> error)
+    : file_(std::move(file)), success_(success), error_(std::move(error)) {}
+
+QSRemovedFile::~QSRemovedFile() {
+    if (listening_) stopListening();
+}
+
+void QSRemovedFile::startListening() {
+    if (listening_) return;
+    listening_ = true;
+    coordinator_ = platform::services().fileCoordinator;
+    if (coordinator_) coordinator_->addFilePresenter(this);
+}
+
+void QSRemovedFile::stopListening() {
+    listening_ = false;
+    if (!coordinator_) coordinator_ = platform::services().fileCoordinator;
+    if (coordinator_) coordinator_->removeFilePresenter(this);
+}
+
+QUrl QSRemovedFile::presentedItemURL() const { return QUrl::fromLocalFile(presentedItemPath()); }
+
+QString QSRemovedFile::presentedItemPath() const { return file_ ? file_->path() : QString(); }
+
+void QSRemovedFile::presentedItemDidMoveTo(const QString& newPath) {
+    stopListening();
+    if (file_) file_->setPath(newPath);
+    NotificationCenter::defaultCenter().postNotification(kQSFileMovedNotification, this);
+}
+
+// QSRemovedItem
+
+QSRemovedItemPtr QSRemovedItem::itemWithTitle(const QString& title, quint64 size,
+                                              std::optional<QList<QSRemovedFilePtr>> files) {
+    auto item = std::make_shared<QSRemovedItem>();
+    item->title_ = title;
+    item->size_ = size;
+    item->files_ = std::move(files);
+    item->updateFailedFiles();
+    return item;
+}
+
+void QSRemovedItem::updateFailedFiles() {
+    failedFiles_.clear();
+    if (!files_) return;
+    for (const auto& record : *files_) {
+        if (record->success()) continue;
+        const int code = record->error() ? record->error()->code : 0;
+        if (code == platform::Error::kFileNotFoundOSStatus ||
+            code == platform::Error::kFileNoSuchFile) {
+            continue;
+        }
+        failedFiles_.append(record);
+    }
+}
+
+// QSScanResult
+
+QSScanResult::QSScanResult(const QString& title, const QString& key, quint64 totalSize,
+                           const QList<QSScannedFilePtr>& details, const QString& path)
+    : title_(title),
+      key_(key),
+      totalSize_(totalSize),
+      detailArray_(details),
+      path_(path),
+      disabled_(details.isEmpty()) {}
+
+QString QSScanResult::description() const {
+    return QStringLiteral("<%1 %2: title=%3, totalSize=%4, details=%5>")
+        .arg(className(typeid(*this)), addressOf(this), title_)
+        .arg(totalSize_)
+        .arg(detailArray_.size());
+}
+
+void QSScanResult::deleteWithCompletionBlock(DeleteCompletion block) {
+    // A result without a path but with entries (findings gathered from several places)
+    // deletes its selection like any other; only a result with neither has nothing to do.
+    if (path_.isNull() && detailArray_.isEmpty()) {
+        block(true, QSRemovedItem::itemWithTitle(title_, 0, std::nullopt));
+        return;
+    }
+    auto queue = dispatch::SerialQueue::create(queueLabelForTitle(QStringLiteral("delete."), title_));
+    queue->async([self = shared_from_this(), block = std::move(block)] {
+        if (!self->detailArray_.isEmpty()) {
+            block(true, self->deleteSelectedDetails());
+        } else if (isPathMarker(self->path_)) {
+            // A marker names no folder: there is nothing to empty.
+            block(true, QSRemovedItem::itemWithTitle(self->title_, 0, std::nullopt));
+        } else {
+            const bool success =
+                QSDiskUtilities::sharedInstance().removeItemAtPath(self->path_, true, nullptr);
+            block(success, QSRemovedItem::itemWithTitle(self->title_, self->totalSize_,
+                                                        std::nullopt));
+        }
+    });
+}
+
+QSRemovedItemPtr QSScanResult::deleteSelectedDetails() const {
+    QList<QSRemovedFilePtr> records;
+    quint64 freed = 0;
+    auto& disk = QSDiskUtilities::sharedInstance();
+    const auto removeOne = [&](const QSScannedFilePtr& file) {
+        platform::Error error;
+        const bool success = disk.removeItemAtPath(file->path(), false, &error);
+        records.append(std::make_shared<QSRemovedFile>(
+            file, success, success ? std::nullopt : std::optional<platform::Error>(error)));
+        if (success) freed += file->fileSize();
+    };
+    for (const auto& file : detailArray_) {
+        if (!file->selected()) continue;
+        if (!file->isGroup()) {
+            removeOne(file);
+            continue;
+        }
+        for (const auto& member : file->files()) removeOne(member);
+    }
+    return QSRemovedItem::itemWithTitle(title_, freed, records);
+}
+
+void QSUnremovableScanResult::deleteWithCompletionBlock(DeleteCompletion block) {
+    block(true, QSRemovedItem::itemWithTitle(title(), 0, std::nullopt));
+}
+
+// QSScanItem
+
+QSScanResultPtr QSScanItem::result() const {
+    std::lock_guard lock(resultMutex_);
+    return result_;
+}
+
+void QSScanItem::setResult(const QSScanResultPtr& result) {
+    std::lock_guard lock(resultMutex_);
+    result_ = result;
+}
+
+void QSScanItem::scanWithCompletionBlock(ScanCompletion block) {
+    if (path().isNull() && paths().isEmpty()) {
+        auto empty = std::make_shared<QSScanResult>(title(), key(), 0, QList<QSScannedFilePtr>(),
+                                                    QString());
+        empty->setDisabled(true);
+        block(empty);
+        return;
+    }
+    auto queue = dispatch::SerialQueue::create(queueLabelForTitle(QStringLiteral("scanner."), title()));
+    queue->async([self = shared_from_this(), block = std::move(block)] {
+        QSScanResultPtr result = self->actuallyScan();
+        self->setResult(result);
+        block(result);
+    });
+}
+
+QSScanResultPtr QSScanItem::actuallyScan() {
+    QList<QSScannedFilePtr> details;
+    if (hasDetails()) {
+        const QStringList folders = paths();
+        if (!folders.isEmpty()) {
+            for (const QString& folder : folders) details += enumerateDirectoryWithPath(folder);
+        } else {
+            details = enumerateDirectoryWithPath(path());
+        }
+    }
+    return std::make_shared<QSScanResult>(title(), key(), 0, details, path());
+}
+
+QList<QSScannedFilePtr> QSScanItem::enumerateDirectoryWithPath(const QString& path) {
+    QList<QSScannedFilePtr> files;
+    std::vector<platform::DirectoryEntry> entries;
+    if (path.isNull() || !platform::listDirectory(path, &entries)) return files;
+    for (const auto& entry : entries) {
+        if (!fileIsDeletableAtPath(entry.path)) continue;
+        const QVariantMap attributes{{kNSURLCreationDateKey, entry.creationDate},
+                                     {kNSURLContentModificationDateKey, entry.modificationDate}};
+        if (auto file = scannedFileWithPath(entry.path, attributes)) files.append(file);
+    }
+    return files;
+}
+
+QSScannedFilePtr QSScanItem::scannedFileWithPath(const QString& path,
+                                                 const QVariantMap& attributes) {
+    auto file = std::make_shared<QSScannedFile>();
+    file->setPath(path);
+    file->setFileName(platform::lastPathComponent(path));
+    file->setAttributes(attributes);
+    file->setModificationDate(attributes.value(kNSURLContentModificationDateKey).toDateTime());
+    file->setSelected(selectedByDefault());
+    file->setFileSize(QSDiskUtilities::sharedInstance().fileSizeForPath(path));
+    return file;
+}
+
+QString QSScanItem::description() const {
+    return QStringLiteral("<%1 %2 title=%3, path=%4>")
+        .arg(className(typeid(*this)), addressOf(this), title(), path());
+}

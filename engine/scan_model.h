@@ -1,0 +1,220 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <QVariantMap>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+#include "platform/error.h"
+#include "platform/services.h"
+
+class QSScanResult;
+class QSScannedFile;
+class QSRemovedFile;
+class QSRemovedItem;
+
+using QSScannedFilePtr = std::shared_ptr<QSScannedFile>;
+using QSScanResultPtr = std::shared_ptr<QSScanResult>;
+using QSRemovedFilePtr = std::shared_ptr<QSRemovedFile>;
+using QSRemovedItemPtr = std::shared_ptr<QSRemovedItem>;
+
+// Keys of the resource values the standard scan keeps for each entry.
+inline const QString kNSURLCreationDateKey = QStringLiteral("NSURLCreationDateKey");
+inline const QString kNSURLContentModificationDateKey =
+    QStringLiteral("NSURLContentModificationDateKey");
+
+// Path markers: stored as a result's path by categories without a folder of their own.
+inline const QString kPathMarkerLarge = QStringLiteral("large");
+inline const QString kPathMarkerPartial = QStringLiteral("partial");
+inline const QString kPathMarkerDeveloper = QStringLiteral("developer");
+inline const QString kPathMarkerIOS = QStringLiteral("ios");
+bool isPathMarker(const QString& path);
+
+inline const QString kQSFileMovedNotification = QStringLiteral("QSFileMovedNotification");
+
+// One entry of a result: a file or folder to delete, or a group of such entries.
+class QSScannedFile {
+public:
+    bool selected() const { return selected_.load(); }
+    void setSelected(bool selected) { selected_.store(selected); }
+    bool hasSelectedOverride() const { return hasSelectedOverride_; }
+    void setHasSelectedOverride(bool value) { hasSelectedOverride_ = value; }
+    bool isGroup() const { return isGroup_; }
+    void setIsGroup(bool value) { isGroup_ = value; }
+    const QList<QSScannedFilePtr>& files() const { return files_; }
+    // Makes the entry a group whose size is its members' total at this moment.
+    void setFiles(const QList<QSScannedFilePtr>& files);
+    // A reference to the entry's icon: an image file's path or a themed icon name.
+    const QString& icon() const { return icon_; }
+    void setIcon(const QString& icon) { icon_ = icon; }
+    const QString& fileName() const { return fileName_; }
+    void setFileName(const QString& name) { fileName_ = name; }
+    QString path() const;
+    void setPath(const QString& path);
+    quint64 fileSize() const { return fileSize_; }
+    void setFileSize(quint64 size) { fileSize_ = size; }
+    const QVariantMap& attributes() const { return attributes_; }
+    void setAttributes(const QVariantMap& attributes) { attributes_ = attributes; }
+    const QDateTime& modificationDate() const { return modificationDate_; }
+    void setModificationDate(const QDateTime& date) { modificationDate_ = date; }
+    const QDateTime& lastUsedDate() const { return lastUsedDate_; }
+    void setLastUsedDate(const QDateTime& date) { lastUsedDate_ = date; }
+
+    // Preview: a file URL of the path (empty without a path) and the shown name.
+    QUrl previewItemURL() const;
+    QString previewItemTitle() const { return fileName_; }
+    QString description() const;
+
+private:
+    std::atomic<bool> selected_{false};
+    bool hasSelectedOverride_ = false;
+    bool isGroup_ = false;
+    QList<QSScannedFilePtr> files_;
+    QString icon_;
+    QString fileName_;
+    mutable std::mutex pathMutex_;  // a watched file's path changes when it is moved
+    QString path_;
+    quint64 fileSize_ = 0;
+    QVariantMap attributes_;
+    QDateTime modificationDate_;
+    QDateTime lastUsedDate_;
+};
+
+// The outcome of one attempted removal. A failed record can watch its file, to learn
+// when the user moves it away by hand.
+class QSRemovedFile : public platform::FilePresenter,
+                      public std::enable_shared_from_this<QSRemovedFile> {
+public:
+    QSRemovedFile(QSScannedFilePtr file, bool success, std::optional<platform::Error> error);
+    ~QSRemovedFile() override;
+
+    const QSScannedFilePtr& file() const { return file_; }
+    bool success() const { return success_; }
+    const std::optional<platform::Error>& error() const { return error_; }
+    bool listening() const { return listening_; }
+
+    void startListening();
+    void stopListening();
+
+    QUrl presentedItemURL() const;
+    QString presentedItemPath() const override;
+    // Follows the file to its new place and posts "QSFileMovedNotification".
+    void presentedItemDidMoveTo(const QString& newPath) override;
+
+private:
+    QSScannedFilePtr file_;
+    bool success_;
+    std::optional<platform::Error> error_;
+    bool listening_ = false;
+    std::shared_ptr<platform::FileCoordinator> coordinator_;
+};
+
+// What deleting one result achieved.
+class QSRemovedItem {
+public:
+    static QSRemovedItemPtr itemWithTitle(const QString& title, quint64 size,
+                                          std::optional<QList<QSRemovedFilePtr>> files);
+
+    const QString& title() const { return title_; }
+    quint64 size() const { return size_; }
+    // One record per attempted removal; empty when the result was removed as a whole.
+    const std::optional<QList<QSRemovedFilePtr>>& files() const { return files_; }
+    // The records that count as failures: a file that was already gone is not one.
+    const QList<QSRemovedFilePtr>& failedFiles() const { return failedFiles_; }
+    void updateFailedFiles();
+
+private:
+    QString title_;
+    quint64 size_ = 0;
+    std::optional<QList<QSRemovedFilePtr>> files_;
+    QList<QSRemovedFilePtr> failedFiles_;
+};
+
+// What one category found.
+class QSScanResult : public std::enable_shared_from_this<QSScanResult> {
+public:
+    using DeleteCompletion = std::function<void(bool success, QSRemovedItemPtr item)>;
+
+    QSScanResult(const QString& title, const QString& key, quint64 totalSize,
+                 const QList<QSScannedFilePtr>& details, const QString& path);
+    virtual ~QSScanResult() = default;
+
+    const QString& title() const { return title_; }
+    void setTitle(const QString& title) { title_ = title; }
+    const QString& key() const { return key_; }
+    void setKey(const QString& key) { key_ = key; }
+    quint64 totalSize() const { return totalSize_; }
+    void setTotalSize(quint64 size) { totalSize_ = size; }
+    const QList<QSScannedFilePtr>& detailArray() const { return detailArray_; }
+    void setDetailArray(const QList<QSScannedFilePtr>& details) { detailArray_ = details; }
+    const QString& path() const { return path_; }
+    bool disabled() const { return disabled_; }
+    void setDisabled(bool disabled) { disabled_ = disabled; }
+    QString description() const;
+
+    // Deletes the selected content and calls the block exactly once.
+    virtual void deleteWithCompletionBlock(DeleteCompletion block);
+
+private:
+    QSRemovedItemPtr deleteSelectedDetails() const;
+
+    QString title_;
+    QString key_;
+    quint64 totalSize_;
+    QList<QSScannedFilePtr> detailArray_;
+    QString path_;
+    bool disabled_;
+};
+
+// A result whose files are never deleted (they are switched off instead).
+class QSUnremovableScanResult : public QSScanResult {
+public:
+    using QSScanResult::QSScanResult;
+    void deleteWithCompletionBlock(DeleteCompletion block) override;
+};
+
+// Base of every scan category. Most categories name their folder and rely on the
+// standard scan, which lists the folder's direct entries and measures each.
+class QSScanItem : public std::enable_shared_from_this<QSScanItem> {
+public:
+    using ScanCompletion = std::function<void(QSScanResultPtr result)>;
+
+    virtual ~QSScanItem() = default;
+    static std::shared_ptr<QSScanItem> item() { return std::make_shared<QSScanItem>(); }
+
+    virtual QString title() const { return QString(); }
+    virtual QString key() const { return QString(); }
+    virtual QString path() const { return QString(); }
+    virtual QStringList paths() const { return QStringList(); }
+    virtual bool hasDetails() const { return false; }
+    virtual bool selectedByDefault() const { return true; }
+
+    bool isSandboxed() const { return isSandboxed_.load(); }
+    void setIsSandboxed(bool sandboxed) { isSandboxed_.store(sandboxed); }
+    QSScanResultPtr result() const;
+    void setResult(const QSScanResultPtr& result);
+
+    // Starts the scan and calls the block exactly once with the result.
+    void scanWithCompletionBlock(ScanCompletion block);
+    virtual QSScanResultPtr actuallyScan();
+    virtual QList<QSScannedFilePtr> enumerateDirectoryWithPath(const QString& path);
+    virtual bool fileIsDeletableAtPath(const QString&) { return true; }
+    virtual QSScannedFilePtr scannedFileWithPath(const QString& path,
+                                                 const QVariantMap& attributes);
+    QString description() const;
+
+private:
+    std::atomic<bool> isSandboxed_{false};
+    mutable std::mutex resultMutex_;
+    QSScanResultPtr result_;
+};
+
+// "org.sweepwell." + prefix + the title without blanks, lower-cased.
+QString queueLabelForTitle(const QString& prefix, const QString& title);

@@ -1,0 +1,83 @@
+#include "engine/scanner.h"
+
+#include <mutex>
+
+#include "engine/disk_utilities.h"
+#include "engine/dispatch.h"
+
+QSScanner::QSScanner(bool isSandboxed)
+    : scanItems_(scanItemsWithIsSandboxed(isSandboxed)), isSandboxed_(isSandboxed) {}
+
+QList<std::shared_ptr<QSScanItem>> QSScanner::scanItemsWithIsSandboxed(bool isSandboxed) {
+    QList<std::shared_ptr<QSScanItem>> items;
+    Q_UNUSED(isSandboxed);
+    return items;
+}
+
+void QSScanner::scanVolume(const QString& volumePath, ScanCompletion completionBlock,
+                           ScanItemFinished scanItemFinishedBlock) {
+    QSDiskUtilities::sharedInstance().setCurrentVolumePath(volumePath);
+    const auto items = scanItems_;
+    const bool sandboxed = isSandboxed_;
+    auto queue = dispatch::SerialQueue::create(dispatch::queueLabel(QStringLiteral("scan")));
+    queue->async([items, sandboxed, completionBlock = std::move(completionBlock),
+                  finished = std::move(scanItemFinishedBlock)] {
+        struct ResultSlots {
+            std::mutex mutex;
+            QList<QSScanResultPtr> results;
+        };
+        auto resultSlots = std::make_shared<ResultSlots>();
+        resultSlots->results.resize(items.size());
+        auto group = std::make_shared<dispatch::Group>();
+        for (qsizetype index = 0; index < items.size(); ++index) {
+            const auto& item = items[index];
+            item->setIsSandboxed(sandboxed);
+            group->enter();
+            item->scanWithCompletionBlock([resultSlots, group, finished, index](QSScanResultPtr result) {
+                {
+                    std::lock_guard lock(resultSlots->mutex);
+                    resultSlots->results[index] = result;
+                }
+                if (finished) dispatch::dispatchMain([finished, result, index] { finished(result, index); });
+                group->leave();
+            });
+        }
+        group->notify([resultSlots, completionBlock] {
+            QList<QSScanResultPtr> results;
+            {
+                std::lock_guard lock(resultSlots->mutex);
+                results = resultSlots->results;
+            }
+            dispatch::dispatchMain([completionBlock, results] { completionBlock(results); });
+        });
+    });
+}
+
+void QSScanner::deleteItems(const QList<QSScanResultPtr>& items, DeleteCompletion completionBlock) {
+    auto queue = dispatch::SerialQueue::create(dispatch::queueLabel(QStringLiteral("delete")));
+    queue->async([items, completionBlock = std::move(completionBlock)] {
+        // Nothing to delete still completes, once, with an empty list.
+        if (items.isEmpty()) {
+            dispatch::dispatchMain([completionBlock] { completionBlock({}); });
+            return;
+        }
+        struct Progress {
+            std::mutex mutex;
+            QList<QSRemovedItemPtr> removed;
+            qsizetype finished = 0;
+        };
+        auto progress = std::make_shared<Progress>();
+        const qsizetype total = items.size();
+        for (const auto& result : items) {
+            result->deleteWithCompletionBlock([progress, total, completionBlock](bool, QSRemovedItemPtr item) {
+                std::lock_guard lock(progress->mutex);
+                if (item) progress->removed.append(item);
+                if (++progress->finished == total) {
+                    dispatch::dispatchMain([completionBlock, removed = progress->removed] {
+                        completionBlock(removed);
+                    });
+                }
+            });
+        }
+    });
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+namespace platform {
+
+// An error as the engine reports it: a domain, a code, a description and an optional
+// underlying error. File operations return bool and fill an Error* out-parameter.
+struct Error {
+    enum class Domain { Cocoa, OSStatus, POSIX };
+
+    Domain domain = Domain::Cocoa;
+    int code = 0;
+    QString description;
+    std::shared_ptr<const Error> underlying;
+
+    // The codes the engine's callers look at.
+    static constexpr int kFileNoSuchFile = 4;
+    static constexpr int kFileWriteUnknown = 512;
+    static constexpr int kFileWriteNoPermission = 513;
+    static constexpr int kFileWriteVolumeReadOnly = 642;
+    static constexpr int kFileNotFoundOSStatus = -43;
+
+    // Maps errno to the codes above: ENOENT -> 4, EACCES/EPERM -> 513, EROFS -> 642,
+    // anything else -> 512 with the POSIX error underneath.
+    static Error fromErrno(int errnoValue, const QString& path);
+    static Error posix(int errnoValue);
+
+    QString domainName() const;
+    // "Domain code: description", the form log lines and the CLI show.
+    QString toString() const;
+};
+
+}  // namespace platform

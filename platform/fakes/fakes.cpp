@@ -1,0 +1,52 @@
+#include "platform/fakes/fakes.h"
+
+namespace platform::fakes {
+
+void RecordingSystemLog::log(const QString& line) {
+    std::lock_guard lock(mutex_);
+    lines_.append(line);
+}
+
+QStringList RecordingSystemLog::lines() const {
+    std::lock_guard lock(mutex_);
+    return lines_;
+}
+
+void RecordingSystemLog::clear() {
+    std::lock_guard lock(mutex_);
+    lines_.clear();
+}
+
+void FakeFileCoordinator::addFilePresenter(FilePresenter* presenter) {
+    std::lock_guard lock(mutex_);
+    presenters_.append(presenter);
+}
+
+void FakeFileCoordinator::removeFilePresenter(FilePresenter* presenter) {
+    std::lock_guard lock(mutex_);
+    presenters_.removeAll(presenter);
+}
+
+int FakeFileCoordinator::presenterCount() const {
+    std::lock_guard lock(mutex_);
+    return int(presenters_.size());
+}
+
+void FakeFileCoordinator::simulateMove(const QString& from, const QString& to) {
+    std::lock_guard lock(mutex_);
+    const QList<FilePresenter*> current = presenters_;
+    for (FilePresenter* presenter : current) {
+        if (presenters_.contains(presenter) && presenter->presentedItemPath() == from) {
+            presenter->presentedItemDidMoveTo(to);
+        }
+    }
+}
+
+Services fakeServices(const QString& home) {
+    return Services{std::make_shared<FixedHomeFolder>(home), std::make_shared<FakeVolumeList>(),
+                    std::make_shared<RecordingSystemLog>(),
+                    std::make_shared<FakeFileCoordinator>(),
+                    std::make_shared<FakeNotificationGate>()};
+}
+
+}  // namespace platform::fakes

@@ -1,0 +1,239 @@
+#include "platform/file_manager.h"
+
+#include <atomic>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/file_path.h"
+#include "platform/tree_walk.h"
+
+namespace platform {
+namespace {
+
+// Size measurement reads metadata only; two threads keep both cores busy.
+constexpr int kSizeThreads = 2;
+// Unlinking waits on the disk's journal, so more threads than cores still pay off.
+constexpr int kRemovalThreads = 4;
+
+class Fd {
+public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    void reset(int fd) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = fd;
+    }
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+
+private:
+    int fd_;
+};
+
+// An absolute path split into its opened parent folder and last name. Trailing
+// separators are dropped first, so "dir/link/" names the link, not its target.
+struct ParentAndName {
+    Fd parent;
+    QByteArray name;
+    int error = 0;
+};
+
+std::unique_ptr<ParentAndName> openParent(const QString& path) {
+    auto result = std::make_unique<ParentAndName>();
+    QByteArray bytes = encodePath(path);
+    while (bytes.size() > 1 && bytes.endsWith('/')) bytes.chop(1);
+    const qsizetype slash = bytes.lastIndexOf('/');
+    if (!bytes.startsWith('/') || slash < 0 || bytes == "/") {
+        result->error = EINVAL;
+        return result;
+    }
+    result->name = bytes.mid(slash + 1);
+    if (result->name == "." || result->name == "..") {
+        result->error = EINVAL;
+        return result;
+    }
+    const QByteArray parent = slash == 0 ? QByteArray("/") : bytes.left(slash);
+    result->parent.reset(open(parent.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!result->parent.valid()) result->error = errno;
+    return result;
+}
+
+bool lstatAt(const ParentAndName& item, struct statx* st) {
+    return statx(item.parent.get(), item.name.constData(), AT_SYMLINK_NOFOLLOW,
+                 STATX_TYPE | STATX_SIZE | STATX_BTIME | STATX_MTIME, st) == 0;
+}
+
+bool isMountPoint(const ParentAndName& item) {
+    return mountIdOf(item.parent.get(), item.name.constData(), AT_SYMLINK_NOFOLLOW) !=
+           mountIdOf(item.parent.get(), "", AT_EMPTY_PATH);
+}
+
+QDateTime dateFrom(const struct statx_timestamp& t) {
+    return QDateTime::fromMSecsSinceEpoch(qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000,
+                                          Qt::UTC);
+}
+
+class SizeVisitor : public WalkVisitor {
+public:
+    void visitEntry(const WalkEntry& entry) override {
+        struct statx st;
+        if (entry.stat(&st)) total.fetch_add(st.stx_size, std::memory_order_relaxed);
+    }
+    std::atomic<quint64> total{0};
+};
+
+// The fast pass: removes what it can on several threads and ignores failures, which
+// the recording pass meets again and reports.
+class BestEffortRemover : public WalkVisitor {
+public:
+    void visitEntry(const WalkEntry& entry) override { unlinkat(entry.dirFd, entry.name, 0); }
+    void leaveDirectory(const WalkEntry& entry) override {
+        unlinkat(entry.dirFd, entry.name, AT_REMOVEDIR);
+    }
+};
+
+class RecordingRemover : public WalkVisitor {
+public:
+    explicit RecordingRemover(std::vector<RemovalFailure>* failures) : failures_(failures) {}
+
+    void visitEntry(const WalkEntry& entry) override {
+        if (unlinkat(entry.dirFd, entry.name, 0) != 0) record(entry.path(), errno);
+    }
+    void leaveDirectory(const WalkEntry& entry) override {
+        if (unlinkat(entry.dirFd, entry.name, AT_REMOVEDIR) == 0) return;
+        const int err = errno;
+        const QByteArray path = entry.path();
+        if (err == ENOTEMPTY && holdsReportedFailure(path)) return;
+        record(path, err);
+    }
+    void walkFailed(const WalkEntry& entry, int err) override { record(entry.path(), err); }
+
+private:
+    void record(const QByteArray& path, int err) {
+        if (err == ENOENT) return;
+        const QString decoded = decodePath(path);
+        failures_->push_back({decoded, describe(decoded, err)});
+    }
+    static Error describe(const QString& path, int err) {
+        Error error = Error::fromErrno(err, path);
+        if (err == EXDEV) {
+            error.description =
+                QStringLiteral("\u201c%1\u201d is another mounted file system.").arg(path);
+        }
+        return error;
+    }
+    bool holdsReportedFailure(const QByteArray& dir) const {
+        return !failures_->empty() &&
+               encodePath(failures_->back().path).startsWith(dir + QByteArray("/"));
+    }
+
+    std::vector<RemovalFailure>* failures_;
+};
+
+}  // namespace
+
+ItemKind itemKind(const QString& path) {
+    const auto item = openParent(path);
+    struct statx st;
+    if (item->error != 0 || !lstatAt(*item, &st)) return ItemKind::Missing;
+    if (S_ISDIR(st.stx_mode)) return ItemKind::Directory;
+    if (S_ISLNK(st.stx_mode)) return ItemKind::Link;
+    return ItemKind::Other;
+}
+
+bool fileExistsAtPath(const QString& path) {
+    struct stat st;
+    return !path.isEmpty() && ::stat(encodePath(path).constData(), &st) == 0;
+}
+
+quint64 sizeOfItem(const QString& path) {
+    const auto item = openParent(path);
+    struct statx st;
+    if (item->error != 0 || !lstatAt(*item, &st)) return 0;
+    if (!S_ISDIR(st.stx_mode)) return st.stx_size;
+    if (isMountPoint(*item)) return 0;
+    Fd dir(openat(item->parent.get(), item->name.constData(),
+                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!dir.valid()) return 0;
+    SizeVisitor visitor;
+    walkTree(dir.get(), encodePath(path), visitor, kSizeThreads);
+    return visitor.total.load();
+}
+
+bool removeFile(const QString& path, Error* error) {
+    const auto item = openParent(path);
+    int err = item->error;
+    if (err == 0 && unlinkat(item->parent.get(), item->name.constData(), 0) == 0) return true;
+    if (err == 0) err = errno;
+    if (error) *error = Error::fromErrno(err, path);
+    return false;
+}
+
+void removeDirectory(const QString& path, bool keepContainingFolder,
+                     std::vector<RemovalFailure>* failures) {
+    const auto item = openParent(path);
+    if (item->error != 0) {
+        failures->push_back({path, Error::fromErrno(item->error, path)});
+        return;
+    }
+    if (isMountPoint(*item)) {
+        Error error = Error::fromErrno(EXDEV, path);
+        error.description = QStringLiteral("\u201c%1\u201d is another mounted file system.").arg(path);
+        failures->push_back({path, error});
+        return;
+    }
+    Fd dir(openat(item->parent.get(), item->name.constData(),
+                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!dir.valid()) {
+        failures->push_back({path, Error::fromErrno(errno, path)});
+        return;
+    }
+    const QByteArray bytes = encodePath(path);
+    BestEffortRemover fast;
+    walkTree(dir.get(), bytes, fast, kRemovalThreads);
+    const size_t before = failures->size();
+    RecordingRemover recording(failures);
+    walkTree(dir.get(), bytes, recording, 1);
+    if (failures->size() != before || keepContainingFolder) return;
+    if (unlinkat(item->parent.get(), item->name.constData(), AT_REMOVEDIR) != 0) {
+        failures->push_back({path, Error::fromErrno(errno, path)});
+    }
+}
+
+bool listDirectory(const QString& path, std::vector<DirectoryEntry>* entries) {
+    const int fd = open(encodePath(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    DIR* dir = fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return false;
+    }
+    while (const struct dirent* d = readdir(dir)) {
+        if (d->d_name[0] == '.') continue;
+        struct statx st;
+        if (statx(fd, d->d_name, AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_BTIME | STATX_MTIME,
+                  &st) != 0) {
+            continue;
+        }
+        const QString name = decodePath(d->d_name, qsizetype(strlen(d->d_name)));
+        DirectoryEntry entry{appendPathComponent(path, name), name, S_ISDIR(st.stx_mode), {},
+                             dateFrom(st.stx_mtime)};
+        // File systems without birth times report none; the change of content is then
+        // the oldest date we know.
+        entry.creationDate =
+            (st.stx_mask & STATX_BTIME) ? dateFrom(st.stx_btime) : entry.modificationDate;
+        entries->push_back(std::move(entry));
+    }
+    closedir(dir);
+    return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <vector>
+
+#include "platform/error.h"
+
+// The file operations the engine builds on. None of them follows a symbolic link at the
+// end of a path or below it, and none enters another mounted file system. Paths must be
+// absolute: a relative path is refused, so nothing is ever resolved against the
+// working folder.
+namespace platform {
+
+enum class ItemKind { Missing, Directory, Link, Other };
+
+// What lies at the path itself (a link is a Link, whatever it points to).
+ItemKind itemKind(const QString& path);
+
+// Whether something exists at the path, following links as a plain stat() does.
+bool fileExistsAtPath(const QString& path);
+
+// Logical size in bytes: a file's size, a link's own size, or for a folder the sum over
+// every non-folder entry beneath it. A mount point, and anything unreadable, counts 0.
+quint64 sizeOfItem(const QString& path);
+
+// Removes one entry that is not a folder (a file, a link, ...).
+bool removeFile(const QString& path, Error* error);
+
+struct RemovalFailure {
+    QString path;
+    Error error;
+};
+
+// Removes everything inside the folder, then the folder itself unless
+// `keepContainingFolder`. Every entry that could not be removed is reported, deepest
+// first; a folder holding such an entry is not reported again.
+void removeDirectory(const QString& path, bool keepContainingFolder,
+                     std::vector<RemovalFailure>* failures);
+
+struct DirectoryEntry {
+    QString path;
+    QString name;
+    bool isDirectory = false;
+    QDateTime creationDate;
+    QDateTime modificationDate;
+};
+
+// The direct entries of a folder, in the order the file system gives them, without
+// the names that begin with a period. False when the folder cannot be read.
+bool listDirectory(const QString& path, std::vector<DirectoryEntry>* entries);
+
+}  // namespace platform

@@ -1,0 +1,25 @@
+#include "platform/services.h"
+
+#include "platform/linux_services.h"
+
+namespace platform {
+
+Services linuxServices() {
+    return Services{std::make_shared<LinuxHomeFolder>(), std::make_shared<LinuxVolumeList>(),
+                    std::make_shared<SyslogSystemLog>(),
+                    std::make_shared<InotifyFileCoordinator>(),
+                    std::make_shared<DesktopNotificationGate>()};
+}
+
+Services& services() {
+    static Services current = linuxServices();
+    return current;
+}
+
+ScopedServices::ScopedServices(Services replacement) : saved_(services()) {
+    services() = std::move(replacement);
+}
+
+ScopedServices::~ScopedServices() { services() = std::move(saved_); }
+
+}  // namespace platform

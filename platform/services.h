@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <memory>
+#include <optional>
+
+// The host services the engine calls on, each behind a small interface with a Linux
+// implementation (the defaults of services()) and fakes for tests (platform/fakes).
+namespace platform {
+
+class HomeFolder {
+public:
+    virtual ~HomeFolder() = default;
+    // The process's home folder as the system reports it.
+    virtual QString homeDirectory() const = 0;
+};
+
+struct MountedVolume {
+    QString path;
+    std::optional<QString> name;  // empty when the volume's name cannot be read
+};
+
+class VolumeList {
+public:
+    virtual ~VolumeList() = default;
+    virtual QList<MountedVolume> mountedVolumes() const = 0;
+};
+
+class SystemLog {
+public:
+    virtual ~SystemLog() = default;
+    virtual void log(const QString& line) = 0;
+};
+
+// Something that wants to learn when the file at its path is moved.
+class FilePresenter {
+public:
+    virtual ~FilePresenter() = default;
+    virtual QString presentedItemPath() const = 0;
+    // Called on the main thread.
+    virtual void presentedItemDidMoveTo(const QString& newPath) = 0;
+};
+
+class FileCoordinator {
+public:
+    virtual ~FileCoordinator() = default;
+    virtual void addFilePresenter(FilePresenter* presenter) = 0;
+    // Safe to call for a presenter that was never added, and from any thread.
+    virtual void removeFilePresenter(FilePresenter* presenter) = 0;
+};
+
+// Whether the desktop offers user notifications at all.
+class NotificationGate {
+public:
+    virtual ~NotificationGate() = default;
+    virtual bool hasUserNotificationCenter() const = 0;
+};
+
+struct Services {
+    std::shared_ptr<HomeFolder> homeFolder;
+    std::shared_ptr<VolumeList> volumes;
+    std::shared_ptr<SystemLog> log;
+    std::shared_ptr<FileCoordinator> fileCoordinator;
+    std::shared_ptr<NotificationGate> notificationGate;
+};
+
+// The services in use. Set them up before work starts (the CLI and tests do); the
+// engine only reads them afterwards.
+Services& services();
+Services linuxServices();
+
+// Swaps in other services for the life of the object, then restores the previous ones.
+class ScopedServices {
+public:
+    explicit ScopedServices(Services replacement);
+    ~ScopedServices();
+    ScopedServices(const ScopedServices&) = delete;
+    ScopedServices& operator=(const ScopedServices&) = delete;
+
+private:
+    Services saved_;
+};
+
+// Reports a fixed folder as the home folder (sweepwell-cli --home, tests).
+class FixedHomeFolder : public HomeFolder {
+public:
+    explicit FixedHomeFolder(QString path) : path_(std::move(path)) {}
+    QString homeDirectory() const override { return path_; }
+
+private:
+    QString path_;
+};
+
+}  // namespace platform
