@@ -8,6 +8,7 @@
 QSScanner::QSScanner(bool isSandboxed)
     : scanItems_(scanItemsWithIsSandboxed(isSandboxed)), isSandboxed_(isSandboxed) {}
 
+// The fixed list of categories; its order is the order of results.
 QList<std::shared_ptr<QSScanItem>> QSScanner::scanItemsWithIsSandboxed(bool isSandboxed) {
     QList<std::shared_ptr<QSScanItem>> items;
     Q_UNUSED(isSandboxed);
