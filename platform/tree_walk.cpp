@@ -170,7 +170,9 @@ public:
     void run(const Task& task) {
         if (!task.parent) {
             Frame root;
-            root.fd = fcntl(s_.rootFd, F_DUPFD_CLOEXEC, 0);
+            // A fresh open of "." rather than dup(): a duplicate would share the read
+            // offset, and a second walk of the same folder would then see nothing.
+            root.fd = openat(s_.rootFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
             root.path = s_.rootPath;
             if (root.fd < 0 || !identify(root.fd, &root.identity)) return;
             if (!readEntries(root)) {
