@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include "cli/cli_options.h"
+#include "cli/json_writer.h"
+#include "platform/file_path.h"
+#include "tests/support/fixture_home.h"
+
+namespace {
+
+struct CliRun {
+    int status;
+    QByteArray out;
+    QByteArray err;
+};
+
+CliRun runCli(const QStringList& arguments, const QByteArray& input = QByteArray()) {
+    QProcess process;
+    process.start(QStringLiteral(SWEEPWELL_CLI_PATH), arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    EXPECT_TRUE(process.waitForFinished(60000));
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+TEST(JsonWriter, EscapesControlsAndKeepsUndecodableBytesRecoverable) {
+    JsonWriter json;
+    json.beginObject();
+    json.key(QStringLiteral("path"));
+    json.value(platform::decodePath(QByteArray("a\"b\\c\nd\x01\xff\xc3\xa9")));
+    json.key(QStringLiteral("none"));
+    json.value(QString());
+    json.key(QStringLiteral("list"));
+    json.beginArray();
+    json.endArray();
+    json.endObject();
+    const QByteArray doc = json.document();
+    EXPECT_TRUE(doc.contains(R"("a\"b\\c\nd\u0001\udcff)" "\xc3\xa9\""));
+    EXPECT_TRUE(doc.contains("\"none\": null"));
+    EXPECT_TRUE(doc.contains("\"list\": []"));
+    // Everything but the escaped byte parses as ordinary JSON.
+    QByteArray plain = doc;
+    plain.replace("\\udcff", "");
+    EXPECT_FALSE(QJsonDocument::fromJson(plain).isNull());
+}
+
+TEST(CliOptions, EscapedPathArgumentsTurnBackIntoTheirBytes) {
+    const QString unescaped = unescapePathArgument(QStringLiteral("/a/\\udcff\\uDCFEx\\udc41"));
+    // \udc41 would stand for an ASCII byte, which never needs escaping: it stays as text.
+    EXPECT_EQ(platform::encodePath(unescaped), QByteArray("/a/\xff\xfex\\udc41"));
+}
+
+TEST(CliOptions, UsageErrors) {
+    EXPECT_EQ(runCli({}).status, 2);
+    EXPECT_EQ(runCli({QStringLiteral("frobnicate")}).status, 2);
+    EXPECT_EQ(runCli({QStringLiteral("scan"), QStringLiteral("--home")}).status, 2);
+    EXPECT_EQ(runCli({QStringLiteral("clean"), QStringLiteral("--yes")}).status, 2);
+    EXPECT_EQ(runCli({QStringLiteral("scan"), QStringLiteral("--yes")}).status, 2);
+    const CliRun unknown = runCli({QStringLiteral("scan"), QStringLiteral("--category"), QStringLiteral("nope")});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_TRUE(unknown.err.contains("valid keys"));
+}
+
+TEST(CliScan, JsonNamesTheHomeFolderAfterTheHomeRule) {
+    FixtureHome home;
+    const QString container = home.folder(QStringLiteral("Library/Containers/org.x/Data"));
+    const CliRun run = runCli({QStringLiteral("scan"), QStringLiteral("--json"), QStringLiteral("--home"),
+                            container, QStringLiteral("--volume"), QStringLiteral("/")});
+    ASSERT_EQ(run.status, 0) << run.err.constData();
+    const QJsonObject doc = QJsonDocument::fromJson(run.out).object();
+    EXPECT_EQ(doc.value(QStringLiteral("home")).toString(), home.path());
+    EXPECT_EQ(doc.value(QStringLiteral("volume")).toString(), u"/");
+    EXPECT_TRUE(doc.value(QStringLiteral("categories")).isArray());
+}
+
+TEST(CliClean, LoginItemsAreNeverRemoved) {
+    FixtureHome home;
+    const CliRun run = runCli({QStringLiteral("clean"), QStringLiteral("--home"), home.path(),
+                            QStringLiteral("--category"), QStringLiteral("actual-login-items"),
+                            QStringLiteral("--yes")});
+    EXPECT_EQ(run.status, 2);
+}
+
+}  // namespace
