@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+
+#include "app/sw_user_defaults.h"
+#include "appearance/desktop_color_scheme.h"
+
+// Picks the current theme from the theme setting and, when it says to follow the
+// system, from the desktop's colour scheme; and picks again whenever either changes.
+class SWThemeSelection : public QObject {
+    Q_OBJECT
+public:
+    // Indexed by the setting's value: light, dark.
+    static const QStringList kThemeClassNames;
+    // After the application's palette changes, the desktop may still be switching over.
+    static constexpr int kPaletteSettleDelayMs = 1000;
+
+    SWThemeSelection(SWUserDefaults& defaults, DesktopColorScheme& scheme,
+                     QObject* parent = nullptr);
+
+    // Changes the theme to the one the setting and the desktop ask for.
+    void updateTheme();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    SWUserDefaults& defaults_;
+    DesktopColorScheme& scheme_;
+};
