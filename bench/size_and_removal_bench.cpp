@@ -1,13 +1,13 @@
 // Measures folder size and removal against du -sb and rm -rf on the same synthetic tree
 // of about 300,000 files, in the same run. Goals: size at most 0.6x du, removal at most
 // 0.5x rm -rf, peak memory in the tens of megabytes.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "bench/bench_support.h"
 #include "engine/disk_utilities.h"
@@ -40,6 +40,7 @@ void buildTree(const QByteArray& root) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const QByteArray base = (argc > 1 ? QByteArray(argv[1]) : QDir::tempPath().toUtf8()) +
                             "/sweepwell-bench-" + QByteArray::number(getpid());
     mkdir(base.constData(), 0755);
@@ -56,24 +57,28 @@ int main(int argc, char** argv) {
     for (int round = 0; round < 3; ++round) {
         du = std::min(du, bench::commandSeconds("du -sb '" + tree + "' >/dev/null"));
         bench::resetPeakMemory();
-        ours = std::min(ours, bench::seconds([&] { size = disk.fileSizeForPath(QString::fromUtf8(tree)); }));
+        ours = std::min(
+            ours, bench::seconds([&] { size = disk.fileSizeForPath(QString::fromUtf8(tree)); }));
         sizePeak = std::max(sizePeak, bench::peakMemoryKb());
     }
-    std::printf("size: %llu bytes; ours %.3fs, du -sb %.3fs, ratio %.2f (goal <= 0.60); peak %lld KB\n",
-                static_cast<unsigned long long>(size), ours, du, ours / du,
-                static_cast<long long>(sizePeak));
+    std::printf(
+        "size: %llu bytes; ours %.3fs, du -sb %.3fs, ratio %.2f (goal <= 0.60); peak %lld KB\n",
+        static_cast<unsigned long long>(size), ours, du, ours / du,
+        static_cast<long long>(sizePeak));
 
     const QByteArray copyA = base + "/copy-a";
     const QByteArray copyB = base + "/copy-b";
     double rm = 1e9, removal = 1e9;
     qint64 removalPeak = 0;
     for (int round = 0; round < 2; ++round) {
-        bench::commandSeconds("cp -a '" + tree + "' '" + copyA + "' && cp -a '" + tree + "' '" + copyB + "' && sync");
+        bench::commandSeconds("cp -a '" + tree + "' '" + copyA + "' && cp -a '" + tree + "' '" +
+                              copyB + "' && sync");
         rm = std::min(rm, bench::commandSeconds("rm -rf '" + copyA + "'"));
         bench::resetPeakMemory();
         bool removed = false;
         removal = std::min(removal, bench::seconds([&] {
-                               removed = disk.removeItemAtPath(QString::fromUtf8(copyB), false, nullptr);
+                               removed =
+                                   disk.removeItemAtPath(QString::fromUtf8(copyB), false, nullptr);
                            }));
         removalPeak = std::max(removalPeak, bench::peakMemoryKb());
         if (!removed) std::printf("removal reported a failure\n");

@@ -1,9 +1,9 @@
 #include "cli/clean_command.h"
 
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QSet>
 #include <cstdio>
-#include <unistd.h>
 
 #include "cli/report.h"
 #include "cli/scan_command.h"
@@ -28,7 +28,8 @@ void selectNamedEntries(const QList<QSScanResultPtr>& results, const CliOptions&
     for (const auto& result : results) {
         for (const auto& file : result->detailArray()) {
             const QString path = file->path();
-            file->setSelected(path.isNull() ? names.contains(file->fileName()) : paths.contains(path));
+            file->setSelected(path.isNull() ? names.contains(file->fileName())
+                                            : paths.contains(path));
         }
     }
 }
@@ -53,14 +54,17 @@ bool confirmOnTerminal(const QByteArray& plan) {
 int removeAndReport(const QList<QSScanResultPtr>& results, const CliOptions& options) {
     const QByteArray plan = report::removalPlan(results);
     if (plan.isEmpty()) {
-        if (options.json) report::printOut(report::removalJson({}));
-        else report::printOut("Nothing selected; nothing was removed.\n");
+        if (options.json)
+            report::printOut(report::removalJson({}));
+        else
+            report::printOut("Nothing selected; nothing was removed.\n");
         return 0;
     }
     if (!options.yes) {
         if (!isatty(STDIN_FILENO)) {
-            report::printErr(plan + "sweepwell-cli: not removing without --yes when there is no "
-                                    "terminal to ask.\n");
+            report::printErr(plan +
+                             "sweepwell-cli: not removing without --yes when there is no "
+                             "terminal to ask.\n");
             return 2;
         }
         if (!confirmOnTerminal(plan)) {
@@ -70,7 +74,8 @@ int removeAndReport(const QList<QSScanResultPtr>& results, const CliOptions& opt
     }
     int status = 0;
     QSScanner::deleteItems(results, [&](const QList<QSRemovedItemPtr>& removed) {
-        report::printOut(options.json ? report::removalJson(removed) : report::removalText(removed));
+        report::printOut(options.json ? report::removalJson(removed)
+                                      : report::removalText(removed));
         status = report::hasFailures(removed) ? 1 : 0;
         QCoreApplication::exit(status);
     });

@@ -1,7 +1,7 @@
 #include "cli/scan_command.h"
 
-#include <QCoreApplication>
 #include <unistd.h>
+#include <QCoreApplication>
 
 #include "cli/report.h"
 #include "engine/disk_utilities.h"
@@ -11,7 +11,8 @@ std::unique_ptr<QSScanner> scannerForCategories(const QStringList& keys, QString
     if (keys.isEmpty()) return scanner;
     QList<std::shared_ptr<QSScanItem>> chosen;
     QStringList valid;
-    for (const auto& item : scanner->scanItems()) valid.append(item->key());
+    for (const auto& item : scanner->scanItems())
+        valid.append(item->key());
     for (const QString& key : keys) {
         if (!valid.contains(key)) {
             *error = QStringLiteral("unknown category \u201c%1\u201d; valid keys: %2")

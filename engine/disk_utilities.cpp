@@ -1,8 +1,8 @@
 #include "engine/disk_utilities.h"
 
+#include <unistd.h>
 #include <QProcess>
 #include <QRegularExpression>
-#include <unistd.h>
 
 #include "platform/file_manager.h"
 #include "platform/file_path.h"
@@ -39,7 +39,9 @@ QSDiskUtilities& QSDiskUtilities::sharedInstance() {
     return instance;
 }
 
-QSDiskUtilities::QSDiskUtilities() { setCurrentVolumePath(QStringLiteral("/")); }
+QSDiskUtilities::QSDiskUtilities() {
+    setCurrentVolumePath(QStringLiteral("/"));
+}
 
 QString QSDiskUtilities::get(QString Locations::*field) const {
     std::lock_guard lock(mutex_);
@@ -51,27 +53,69 @@ void QSDiskUtilities::set(QString Locations::*field, const QString& value) {
     locations_.*field = value;
 }
 
-QString QSDiskUtilities::currentVolumePath() const { return get(&Locations::currentVolumePath); }
-QString QSDiskUtilities::homeDirectoryPath() const { return get(&Locations::homeDirectoryPath); }
-void QSDiskUtilities::setHomeDirectoryPath(const QString& p) { set(&Locations::homeDirectoryPath, p); }
-QString QSDiskUtilities::libraryDirectoryPath() const { return get(&Locations::libraryDirectoryPath); }
-void QSDiskUtilities::setLibraryDirectoryPath(const QString& p) { set(&Locations::libraryDirectoryPath, p); }
-QString QSDiskUtilities::applicationLogsPath() const { return get(&Locations::applicationLogsPath); }
-void QSDiskUtilities::setApplicationLogsPath(const QString& p) { set(&Locations::applicationLogsPath, p); }
-QString QSDiskUtilities::applicationCachesPath() const { return get(&Locations::applicationCachesPath); }
-void QSDiskUtilities::setApplicationCachesPath(const QString& p) { set(&Locations::applicationCachesPath, p); }
-QString QSDiskUtilities::trashPath() const { return get(&Locations::trashPath); }
-void QSDiskUtilities::setTrashPath(const QString& p) { set(&Locations::trashPath, p); }
-QString QSDiskUtilities::downloadsPath() const { return get(&Locations::downloadsPath); }
-void QSDiskUtilities::setDownloadsPath(const QString& p) { set(&Locations::downloadsPath, p); }
-QString QSDiskUtilities::mailDownloadsPath() const { return get(&Locations::mailDownloadsPath); }
-void QSDiskUtilities::setMailDownloadsPath(const QString& p) { set(&Locations::mailDownloadsPath, p); }
-QString QSDiskUtilities::mailDownloadsContainersPath() const { return get(&Locations::mailDownloadsContainersPath); }
-void QSDiskUtilities::setMailDownloadsContainersPath(const QString& p) { set(&Locations::mailDownloadsContainersPath, p); }
-QString QSDiskUtilities::iOSBackupsPath() const { return get(&Locations::iOSBackupsPath); }
-void QSDiskUtilities::setIOSBackupsPath(const QString& p) { set(&Locations::iOSBackupsPath, p); }
-QString QSDiskUtilities::derivedDataPath() const { return get(&Locations::derivedDataPath); }
-void QSDiskUtilities::setDerivedDataPath(const QString& p) { set(&Locations::derivedDataPath, p); }
+QString QSDiskUtilities::currentVolumePath() const {
+    return get(&Locations::currentVolumePath);
+}
+QString QSDiskUtilities::homeDirectoryPath() const {
+    return get(&Locations::homeDirectoryPath);
+}
+void QSDiskUtilities::setHomeDirectoryPath(const QString& p) {
+    set(&Locations::homeDirectoryPath, p);
+}
+QString QSDiskUtilities::libraryDirectoryPath() const {
+    return get(&Locations::libraryDirectoryPath);
+}
+void QSDiskUtilities::setLibraryDirectoryPath(const QString& p) {
+    set(&Locations::libraryDirectoryPath, p);
+}
+QString QSDiskUtilities::applicationLogsPath() const {
+    return get(&Locations::applicationLogsPath);
+}
+void QSDiskUtilities::setApplicationLogsPath(const QString& p) {
+    set(&Locations::applicationLogsPath, p);
+}
+QString QSDiskUtilities::applicationCachesPath() const {
+    return get(&Locations::applicationCachesPath);
+}
+void QSDiskUtilities::setApplicationCachesPath(const QString& p) {
+    set(&Locations::applicationCachesPath, p);
+}
+QString QSDiskUtilities::trashPath() const {
+    return get(&Locations::trashPath);
+}
+void QSDiskUtilities::setTrashPath(const QString& p) {
+    set(&Locations::trashPath, p);
+}
+QString QSDiskUtilities::downloadsPath() const {
+    return get(&Locations::downloadsPath);
+}
+void QSDiskUtilities::setDownloadsPath(const QString& p) {
+    set(&Locations::downloadsPath, p);
+}
+QString QSDiskUtilities::mailDownloadsPath() const {
+    return get(&Locations::mailDownloadsPath);
+}
+void QSDiskUtilities::setMailDownloadsPath(const QString& p) {
+    set(&Locations::mailDownloadsPath, p);
+}
+QString QSDiskUtilities::mailDownloadsContainersPath() const {
+    return get(&Locations::mailDownloadsContainersPath);
+}
+void QSDiskUtilities::setMailDownloadsContainersPath(const QString& p) {
+    set(&Locations::mailDownloadsContainersPath, p);
+}
+QString QSDiskUtilities::iOSBackupsPath() const {
+    return get(&Locations::iOSBackupsPath);
+}
+void QSDiskUtilities::setIOSBackupsPath(const QString& p) {
+    set(&Locations::iOSBackupsPath, p);
+}
+QString QSDiskUtilities::derivedDataPath() const {
+    return get(&Locations::derivedDataPath);
+}
+void QSDiskUtilities::setDerivedDataPath(const QString& p) {
+    set(&Locations::derivedDataPath, p);
+}
 
 void QSDiskUtilities::setCurrentVolumePath(const QString& path) {
     set(&Locations::currentVolumePath, path);
@@ -93,10 +137,12 @@ QSDiskUtilities::Locations QSDiskUtilities::computeLocations(const QString& volu
     Locations l;
     l.currentVolumePath = volume;
     const auto homeFolder = platform::services().homeFolder;
-    l.homeDirectoryPath = homeFolderFromReportedPath(homeFolder ? homeFolder->homeDirectory()
-                                                                : QStringLiteral("/"));
+    l.homeDirectoryPath =
+        homeFolderFromReportedPath(homeFolder ? homeFolder->homeDirectory() : QStringLiteral("/"));
     logLine(QStringLiteral("[DEBUG] Home Directory is: %1").arg(l.homeDirectoryPath));
-    const auto home = [&](const QString& c) { return platform::appendPathComponent(l.homeDirectoryPath, c); };
+    const auto home = [&](const QString& c) {
+        return platform::appendPathComponent(l.homeDirectoryPath, c);
+    };
     l.libraryDirectoryPath = home(QStringLiteral("Library"));
     const auto library = [&](const QString& c) {
         return verifyPathExistsWithPath(platform::appendPathComponent(l.libraryDirectoryPath, c));
@@ -130,7 +176,8 @@ QString QSDiskUtilities::verifyPathExistsWithPath(const QString& path) const {
 QString QSDiskUtilities::removeVolumePrefixesFromPath(const QString& path) const {
     QString result = path;
     const auto volumes = platform::services().volumes;
-    for (const auto& volume : volumes ? volumes->mountedVolumes() : QList<platform::MountedVolume>()) {
+    for (const auto& volume :
+         volumes ? volumes->mountedVolumes() : QList<platform::MountedVolume>()) {
         if (!volume.name) continue;
         const QString prefix = kVolumesPrefix + *volume.name;
         // Only a whole component matches: /Volumes/Disk2 is not on the volume "Disk".
@@ -192,10 +239,10 @@ bool QSDiskUtilities::removeDirectoryAtPath(const QString& path, bool keepContai
     }
     if (failures.empty()) return true;
     if (error) {
-        *error = platform::Error{platform::Error::Domain::Cocoa,
-                                 platform::Error::kFileWriteNoPermission,
-                                 QStringLiteral("Some items in \u201c%1\u201d could not be removed.").arg(path),
-                                 std::make_shared<const platform::Error>(failures.front().error)};
+        *error = platform::Error{
+            platform::Error::Domain::Cocoa, platform::Error::kFileWriteNoPermission,
+            QStringLiteral("Some items in \u201c%1\u201d could not be removed.").arg(path),
+            std::make_shared<const platform::Error>(failures.front().error)};
     }
     return false;
 }

@@ -92,6 +92,8 @@ bool isMainThread() {
     return app && QThread::currentThread() == app->thread();
 }
 
-QString queueLabel(const QString& suffix) { return QStringLiteral("org.sweepwell.") + suffix; }
+QString queueLabel(const QString& suffix) {
+    return QStringLiteral("org.sweepwell.") + suffix;
+}
 
 }  // namespace dispatch

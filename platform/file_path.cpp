@@ -115,16 +115,19 @@ bool hasEscapedBytes(const QString& path) {
 QString appendPathComponent(const QString& path, const QString& component) {
     if (path.isEmpty()) return component;
     QString head = path;
-    while (head.size() > 1 && head.endsWith(u'/')) head.chop(1);
+    while (head.size() > 1 && head.endsWith(u'/'))
+        head.chop(1);
     QString tail = component;
-    while (tail.startsWith(u'/')) tail.remove(0, 1);
+    while (tail.startsWith(u'/'))
+        tail.remove(0, 1);
     if (tail.isEmpty()) return head;
     return head.endsWith(u'/') ? head + tail : head + u'/' + tail;
 }
 
 QString lastPathComponent(const QString& path) {
     QString trimmed = path;
-    while (trimmed.size() > 1 && trimmed.endsWith(u'/')) trimmed.chop(1);
+    while (trimmed.size() > 1 && trimmed.endsWith(u'/'))
+        trimmed.chop(1);
     const qsizetype slash = trimmed.lastIndexOf(u'/');
     if (slash < 0 || trimmed == QStringLiteral("/")) return trimmed;
     return trimmed.mid(slash + 1);
@@ -132,7 +135,8 @@ QString lastPathComponent(const QString& path) {
 
 QString deletingLastPathComponent(const QString& path) {
     QString trimmed = path;
-    while (trimmed.size() > 1 && trimmed.endsWith(u'/')) trimmed.chop(1);
+    while (trimmed.size() > 1 && trimmed.endsWith(u'/'))
+        trimmed.chop(1);
     const qsizetype slash = trimmed.lastIndexOf(u'/');
     if (slash < 0) return QString();
     if (slash == 0) return QStringLiteral("/");

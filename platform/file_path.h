@@ -11,7 +11,9 @@
 namespace platform {
 
 QString decodePath(const char* bytes, qsizetype length);
-inline QString decodePath(const QByteArray& bytes) { return decodePath(bytes.constData(), bytes.size()); }
+inline QString decodePath(const QByteArray& bytes) {
+    return decodePath(bytes.constData(), bytes.size());
+}
 QByteArray encodePath(const QString& path);
 
 // True when the path holds bytes that were not valid UTF-8.

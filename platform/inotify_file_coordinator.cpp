@@ -1,10 +1,10 @@
 #include "platform/inotify_file_coordinator.h"
 
+#include <sys/inotify.h>
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QSocketNotifier>
-#include <sys/inotify.h>
-#include <unistd.h>
 
 #include "platform/file_path.h"
 
@@ -38,7 +38,8 @@ void InotifyFileCoordinator::ensureStarted() {
     if (fd_ < 0) return;
     notifier_ = new QSocketNotifier(fd_, QSocketNotifier::Read);
     QObject::connect(notifier_, &QSocketNotifier::activated, this, [this] { readEvents(); });
-    for (const QString& trash : trashFolders()) watch(trash);
+    for (const QString& trash : trashFolders())
+        watch(trash);
 }
 
 int InotifyFileCoordinator::watch(const QString& folder) {

@@ -43,8 +43,8 @@ private:
     std::recursive_mutex mutex_;
     int fd_ = -1;
     QSocketNotifier* notifier_ = nullptr;
-    QHash<int, QString> folders_;    // watch descriptor -> folder
-    QHash<int, int> watchUsers_;     // watch descriptor -> number of users
+    QHash<int, QString> folders_;  // watch descriptor -> folder
+    QHash<int, int> watchUsers_;   // watch descriptor -> number of users
     QList<Watched> presenters_;
     QHash<quint32, FilePresenter*> pendingMoves_;  // rename cookie -> presenter
 };

@@ -1,9 +1,9 @@
 #include "platform/linux_services.h"
 
-#include <QFile>
 #include <pwd.h>
 #include <syslog.h>
 #include <unistd.h>
+#include <QFile>
 
 #include "platform/file_path.h"
 

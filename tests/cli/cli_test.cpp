@@ -38,7 +38,8 @@ TEST(JsonWriter, EscapesControlsAndKeepsUndecodableBytesRecoverable) {
     json.endArray();
     json.endObject();
     const QByteArray doc = json.document();
-    EXPECT_TRUE(doc.contains(R"("a\"b\\c\nd\u0001\udcff)" "\xc3\xa9\""));
+    EXPECT_TRUE(doc.contains(R"("a\"b\\c\nd\u0001\udcff)"
+                             "\xc3\xa9\""));
     EXPECT_TRUE(doc.contains("\"none\": null"));
     EXPECT_TRUE(doc.contains("\"list\": []"));
     // Everything but the escaped byte parses as ordinary JSON.
@@ -59,7 +60,8 @@ TEST(CliOptions, UsageErrors) {
     EXPECT_EQ(runCli({QStringLiteral("scan"), QStringLiteral("--home")}).status, 2);
     EXPECT_EQ(runCli({QStringLiteral("clean"), QStringLiteral("--yes")}).status, 2);
     EXPECT_EQ(runCli({QStringLiteral("scan"), QStringLiteral("--yes")}).status, 2);
-    const CliRun unknown = runCli({QStringLiteral("scan"), QStringLiteral("--category"), QStringLiteral("nope")});
+    const CliRun unknown =
+        runCli({QStringLiteral("scan"), QStringLiteral("--category"), QStringLiteral("nope")});
     EXPECT_EQ(unknown.status, 2);
     EXPECT_TRUE(unknown.err.contains("valid keys"));
 }
@@ -67,8 +69,9 @@ TEST(CliOptions, UsageErrors) {
 TEST(CliScan, JsonNamesTheHomeFolderAfterTheHomeRule) {
     FixtureHome home;
     const QString container = home.folder(QStringLiteral("Library/Containers/org.x/Data"));
-    const CliRun run = runCli({QStringLiteral("scan"), QStringLiteral("--json"), QStringLiteral("--home"),
-                            container, QStringLiteral("--volume"), QStringLiteral("/")});
+    const CliRun run =
+        runCli({QStringLiteral("scan"), QStringLiteral("--json"), QStringLiteral("--home"),
+                container, QStringLiteral("--volume"), QStringLiteral("/")});
     ASSERT_EQ(run.status, 0) << run.err.constData();
     const QJsonObject doc = QJsonDocument::fromJson(run.out).object();
     EXPECT_EQ(doc.value(QStringLiteral("home")).toString(), home.path());
@@ -79,8 +82,8 @@ TEST(CliScan, JsonNamesTheHomeFolderAfterTheHomeRule) {
 TEST(CliClean, LoginItemsAreNeverRemoved) {
     FixtureHome home;
     const CliRun run = runCli({QStringLiteral("clean"), QStringLiteral("--home"), home.path(),
-                            QStringLiteral("--category"), QStringLiteral("actual-login-items"),
-                            QStringLiteral("--yes")});
+                               QStringLiteral("--category"), QStringLiteral("actual-login-items"),
+                               QStringLiteral("--yes")});
     EXPECT_EQ(run.status, 2);
 }
 

@@ -8,7 +8,9 @@
 
 namespace {
 
-QSDiskUtilities& disk() { return QSDiskUtilities::sharedInstance(); }
+QSDiskUtilities& disk() {
+    return QSDiskUtilities::sharedInstance();
+}
 
 QString homeFor(const QString& reported, QList<platform::MountedVolume> volumes = {}) {
     FakePlatform platform(reported, std::move(volumes));
@@ -38,7 +40,8 @@ TEST(HomeFolderRule, VolumePrefixesMatchWholeNamesOnly) {
 
 TEST(HomeFolderRule, TheHomeFolderIsLogged) {
     FakePlatform platform(QStringLiteral("/home/carol"));
-    EXPECT_TRUE(platform.log().lines().contains(QStringLiteral("[DEBUG] Home Directory is: /home/carol")));
+    EXPECT_TRUE(
+        platform.log().lines().contains(QStringLiteral("[DEBUG] Home Directory is: /home/carol")));
 }
 
 TEST(Locations, ExistingFoldersAreFoundAndMissingOnesAreNull) {
@@ -48,7 +51,8 @@ TEST(Locations, ExistingFoldersAreFoundAndMissingOnesAreNull) {
     FakePlatform platform(home.path());
     EXPECT_EQ(disk().libraryDirectoryPath(), home.abs(QStringLiteral("Library")));
     EXPECT_EQ(disk().applicationCachesPath(), home.abs(QStringLiteral("Library/Caches")));
-    EXPECT_EQ(disk().derivedDataPath(), home.abs(QStringLiteral("Library/Developer/Xcode/DerivedData")));
+    EXPECT_EQ(disk().derivedDataPath(),
+              home.abs(QStringLiteral("Library/Developer/Xcode/DerivedData")));
     EXPECT_TRUE(disk().applicationLogsPath().isNull());
     EXPECT_TRUE(disk().downloadsPath().isNull());
     EXPECT_TRUE(disk().trashPath().isNull());
@@ -68,7 +72,9 @@ TEST(Locations, TheTrashPrefersTheFolderOfTheUsersId) {
     EXPECT_EQ(disk().trashPath(), home.abs(QStringLiteral(".Trash/%1").arg(getuid())));
 }
 
-TEST(Uid, IsTheNumericIdOfTheCurrentUser) { EXPECT_EQ(disk().uid(), qint64(getuid())); }
+TEST(Uid, IsTheNumericIdOfTheCurrentUser) {
+    EXPECT_EQ(disk().uid(), qint64(getuid()));
+}
 
 TEST(Size, FoldersCountHiddenFilesAndPackageContentButNotLinkTargets) {
     FixtureHome home;
@@ -115,7 +121,8 @@ TEST_F(RemovalRuleTest, KeepingTheContainingFolderLeavesItEmpty) {
 TEST_F(RemovalRuleTest, ALockedEntryKeepsTheFolderAndReports513) {
     home_.file(QStringLiteral("c/a"), 1);
     home_.file(QStringLiteral("c/frozen"), 1);
-    if (!home_.setImmutable(QStringLiteral("c/frozen"), true)) GTEST_SKIP() << "no immutable files here";
+    if (!home_.setImmutable(QStringLiteral("c/frozen"), true))
+        GTEST_SKIP() << "no immutable files here";
     platform::Error error;
     const bool removed = disk().removeItemAtPath(home_.abs(QStringLiteral("c")), false, &error);
     home_.setImmutable(QStringLiteral("c/frozen"), false);
@@ -123,23 +130,29 @@ TEST_F(RemovalRuleTest, ALockedEntryKeepsTheFolderAndReports513) {
     EXPECT_EQ(error.code, platform::Error::kFileWriteNoPermission);
     EXPECT_FALSE(exists(home_.abs(QStringLiteral("c/a"))));
     EXPECT_TRUE(exists(home_.abs(QStringLiteral("c"))));
-    const QString line = QStringLiteral("[DEBUG][D] Could not delete file at '%1' because of error: ")
-                             .arg(home_.abs(QStringLiteral("c/frozen")));
+    const QString line =
+        QStringLiteral("[DEBUG][D] Could not delete file at '%1' because of error: ")
+            .arg(home_.abs(QStringLiteral("c/frozen")));
     ASSERT_EQ(platform_.log().lines().filter(QStringLiteral("[DEBUG][D]")).size(), 1);
-    EXPECT_TRUE(platform_.log().lines().filter(QStringLiteral("[DEBUG][D]")).first().startsWith(line));
+    EXPECT_TRUE(
+        platform_.log().lines().filter(QStringLiteral("[DEBUG][D]")).first().startsWith(line));
 }
 
 TEST_F(RemovalRuleTest, AFileThatCannotBeRemovedIsLogged) {
     home_.file(QStringLiteral("frozen"), 1);
-    if (!home_.setImmutable(QStringLiteral("frozen"), true)) GTEST_SKIP() << "no immutable files here";
+    if (!home_.setImmutable(QStringLiteral("frozen"), true))
+        GTEST_SKIP() << "no immutable files here";
     platform::Error error;
-    const bool removed = disk().removeItemAtPath(home_.abs(QStringLiteral("frozen")), false, &error);
+    const bool removed =
+        disk().removeItemAtPath(home_.abs(QStringLiteral("frozen")), false, &error);
     home_.setImmutable(QStringLiteral("frozen"), false);
     EXPECT_FALSE(removed);
     EXPECT_EQ(error.code, platform::Error::kFileWriteNoPermission);
-    EXPECT_EQ(platform_.log().lines().filter(
-                  QStringLiteral("[DEBUG] Could not remove file at '%1' because of error: ")
-                      .arg(home_.abs(QStringLiteral("frozen")))).size(),
+    EXPECT_EQ(platform_.log()
+                  .lines()
+                  .filter(QStringLiteral("[DEBUG] Could not remove file at '%1' because of error: ")
+                              .arg(home_.abs(QStringLiteral("frozen"))))
+                  .size(),
               1);
 }
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QThread>
-#include <unistd.h>
 
 #include "engine/notification_center.h"
 #include "engine/scan_model.h"
@@ -79,13 +79,16 @@ TEST_F(ScanModelTest, TheStandardScanListsVisibleEntriesAndMeasuresEachInFull) {
     home_.file(QStringLiteral("base/.hidden"), 7);
     home_.file(QStringLiteral("base/sub/a"), 10);
     home_.file(QStringLiteral("base/sub/deeper/b"), 20);
-    home_.file(QStringLiteral("base/plain"), 5, QDateTime(QDate(2020, 1, 2), QTime(3, 4, 5), Qt::UTC));
+    home_.file(QStringLiteral("base/plain"), 5,
+               QDateTime(QDate(2020, 1, 2), QTime(3, 4, 5), Qt::UTC));
     home_.file(QStringLiteral("base/bad-\xff-name").replace(QChar(0xff), QChar(0xdcff)), 3);
-    const auto result = scanNow(std::make_shared<FolderItem>(home_.abs(QStringLiteral("base")), false));
+    const auto result =
+        scanNow(std::make_shared<FolderItem>(home_.abs(QStringLiteral("base")), false));
     ASSERT_TRUE(result);
     EXPECT_FALSE(result->disabled());
     QMap<QString, QSScannedFilePtr> byName;
-    for (const auto& file : result->detailArray()) byName.insert(file->fileName(), file);
+    for (const auto& file : result->detailArray())
+        byName.insert(file->fileName(), file);
     ASSERT_EQ(byName.size(), 3);
     EXPECT_EQ(byName.value(QStringLiteral("sub"))->fileSize(), 30u);
     const auto plain = byName.value(QStringLiteral("plain"));
@@ -96,13 +99,16 @@ TEST_F(ScanModelTest, TheStandardScanListsVisibleEntriesAndMeasuresEachInFull) {
     EXPECT_EQ(plain->previewItemURL(), QUrl::fromLocalFile(plain->path()));
     EXPECT_EQ(plain->previewItemTitle(), u"plain");
     // The name that is not UTF-8 is listed and measured too.
-    EXPECT_TRUE(byName.contains(QStringLiteral("bad-\xff-name").replace(QChar(0xff), QChar(0xdcff))));
+    EXPECT_TRUE(
+        byName.contains(QStringLiteral("bad-\xff-name").replace(QChar(0xff), QChar(0xdcff))));
 }
 
 TEST_F(ScanModelTest, FoldersWithOnlyHiddenEntriesOrUnreadableGiveDisabledResults) {
     home_.file(QStringLiteral("hidden-only/.DS_Store"), 7);
-    EXPECT_TRUE(scanNow(std::make_shared<FolderItem>(home_.abs(QStringLiteral("hidden-only"))))->disabled());
-    const auto missing = scanNow(std::make_shared<FolderItem>(home_.abs(QStringLiteral("missing"))));
+    EXPECT_TRUE(scanNow(std::make_shared<FolderItem>(home_.abs(QStringLiteral("hidden-only"))))
+                    ->disabled());
+    const auto missing =
+        scanNow(std::make_shared<FolderItem>(home_.abs(QStringLiteral("missing"))));
     EXPECT_TRUE(missing->disabled());
     EXPECT_EQ(missing->path(), home_.abs(QStringLiteral("missing")));
 }
@@ -125,9 +131,9 @@ TEST_F(ScanModelTest, DeletingAGroupRemovesEveryMemberButNeverTheGroupPath) {
     auto group = fileAt(groupPath, 0, true);
     group->setFiles({member1, member2});
     auto unselected = fileAt(home_.file(QStringLiteral("keep"), 1), 1, false);
-    auto result = std::make_shared<QSScanResult>(QStringLiteral("T"), QStringLiteral("t"), 0,
-                                                 QList<QSScannedFilePtr>{group, unselected},
-                                                 groupPath);
+    auto result =
+        std::make_shared<QSScanResult>(QStringLiteral("T"), QStringLiteral("t"), 0,
+                                       QList<QSScannedFilePtr>{group, unselected}, groupPath);
     bool success = false;
     const auto removed = deleteNow(result, &success);
     EXPECT_TRUE(success);
@@ -143,9 +149,9 @@ TEST_F(ScanModelTest, DeletingAGroupRemovesEveryMemberButNeverTheGroupPath) {
 TEST_F(ScanModelTest, FilesAlreadyGoneAreRecordedButAreNotFailures) {
     auto vanished = fileAt(home_.abs(QStringLiteral("vanished")), 50, true);
     auto present = fileAt(home_.file(QStringLiteral("present"), 5), 5, true);
-    auto result = std::make_shared<QSScanResult>(QStringLiteral("T"), QStringLiteral("t"), 0,
-                                                 QList<QSScannedFilePtr>{vanished, present},
-                                                 home_.path());
+    auto result =
+        std::make_shared<QSScanResult>(QStringLiteral("T"), QStringLiteral("t"), 0,
+                                       QList<QSScannedFilePtr>{vanished, present}, home_.path());
     const auto removed = deleteNow(result);
     ASSERT_EQ(removed->files()->size(), 2);
     EXPECT_FALSE(removed->files()->at(0)->success());
@@ -164,7 +170,9 @@ TEST_F(ScanModelTest, FailedFilesLeaveOutOnlyTheNotFoundCodes) {
         QStringLiteral("T"), 0, QList<QSRemovedFilePtr>{record(-43), record(4), record(513)});
     ASSERT_EQ(item->failedFiles().size(), 1);
     EXPECT_EQ(item->failedFiles().first()->error()->code, 513);
-    EXPECT_TRUE(QSRemovedItem::itemWithTitle(QStringLiteral("T"), 0, std::nullopt)->failedFiles().isEmpty());
+    EXPECT_TRUE(QSRemovedItem::itemWithTitle(QStringLiteral("T"), 0, std::nullopt)
+                    ->failedFiles()
+                    .isEmpty());
 }
 
 TEST_F(ScanModelTest, NothingSelectedRemovesNothing) {
@@ -184,8 +192,8 @@ TEST_F(ScanModelTest, PathMarkersAreNeverTreatedAsFolders) {
     home_.file(QStringLiteral("large/inside"), 1);
     home_.file(QStringLiteral("partial/inside"), 1);
     ASSERT_EQ(chdir(home_.path().toUtf8().constData()), 0);
-    for (const QString& marker : {kPathMarkerLarge, kPathMarkerPartial, kPathMarkerDeveloper,
-                                  kPathMarkerIOS}) {
+    for (const QString& marker :
+         {kPathMarkerLarge, kPathMarkerPartial, kPathMarkerDeveloper, kPathMarkerIOS}) {
         auto result = std::make_shared<QSScanResult>(QStringLiteral("T"), QStringLiteral("t"), 77,
                                                      QList<QSScannedFilePtr>{}, marker);
         bool success = false;
@@ -200,8 +208,8 @@ TEST_F(ScanModelTest, PathMarkersAreNeverTreatedAsFolders) {
 
 TEST_F(ScanModelTest, AResultWithoutAPathDeletesItsSelectedEntries) {
     auto file = fileAt(home_.file(QStringLiteral("cloud-trash/x"), 12), 12, true);
-    auto result = std::make_shared<QSScanResult>(QStringLiteral("Trash"), QStringLiteral("trash"), 0,
-                                                 QList<QSScannedFilePtr>{file}, QString());
+    auto result = std::make_shared<QSScanResult>(QStringLiteral("Trash"), QStringLiteral("trash"),
+                                                 0, QList<QSScannedFilePtr>{file}, QString());
     const auto removed = deleteNow(result);
     EXPECT_EQ(removed->size(), 12u);
     EXPECT_FALSE(exists(file->path()));
@@ -270,8 +278,8 @@ TEST_F(ScanModelTest, AWatchedFileThatMovesIsFollowedAndAnnouncedOnce) {
 }
 
 TEST_F(ScanModelTest, ARecordDestroyedWhileListeningUnregisters) {
-    auto record = std::make_shared<QSRemovedFile>(fileAt(QStringLiteral("/x"), 1, true), false,
-                                                  std::nullopt);
+    auto record =
+        std::make_shared<QSRemovedFile>(fileAt(QStringLiteral("/x"), 1, true), false, std::nullopt);
     record->startListening();
     EXPECT_EQ(platform_.coordinator().presenterCount(), 1);
     record.reset();
@@ -281,12 +289,14 @@ TEST_F(ScanModelTest, ARecordDestroyedWhileListeningUnregisters) {
 TEST(ScanModelText, DescriptionsAndQueueLabels) {
     FolderItem item(QStringLiteral("/p"));
     EXPECT_TRUE(item.description().contains(QStringLiteral(" title=Folder Things, path=/p>")));
-    EXPECT_TRUE(item.description().startsWith(QStringLiteral("<(anonymous namespace)::FolderItem 0x")) ||
-                item.description().startsWith(QStringLiteral("<FolderItem 0x")));
+    EXPECT_TRUE(
+        item.description().startsWith(QStringLiteral("<(anonymous namespace)::FolderItem 0x")) ||
+        item.description().startsWith(QStringLiteral("<FolderItem 0x")));
     EXPECT_EQ(queueLabelForTitle(QStringLiteral("scanner."), QStringLiteral("Application Caches")),
               u"org.sweepwell.scanner.applicationcaches");
     QSScanResult result(QStringLiteral("T"), QStringLiteral("t"), 5, {}, QString());
-    EXPECT_TRUE(result.description().endsWith(QStringLiteral(": title=T, totalSize=5, details=0>")));
+    EXPECT_TRUE(
+        result.description().endsWith(QStringLiteral(": title=T, totalSize=5, details=0>")));
 }
 
 }  // namespace

@@ -11,7 +11,9 @@
 
 namespace {
 
-bool onMainThread() { return QThread::currentThread() == QCoreApplication::instance()->thread(); }
+bool onMainThread() {
+    return QThread::currentThread() == QCoreApplication::instance()->thread();
+}
 
 // Lets a test decide the order in which categories finish, without sleeping.
 class Gate {
@@ -100,7 +102,8 @@ TEST_F(ScannerTest, ResultsComeInListOrderAfterEveryFinishedBlockOnTheMainThread
 
 TEST_F(ScannerTest, ACompletionComesWithoutAFinishedBlockAndForAnEmptyList) {
     QSScanner scanner(false);
-    scanner.setScanItems({std::make_shared<GatedItem>(QStringLiteral("a"), home_.abs(QStringLiteral("missing")))});
+    scanner.setScanItems(
+        {std::make_shared<GatedItem>(QStringLiteral("a"), home_.abs(QStringLiteral("missing")))});
     QList<QSScanResultPtr> results;
     bool completed = false;
     scanner.scanVolume(QStringLiteral("/"), [&](const QList<QSScanResultPtr>& all) {
@@ -124,7 +127,8 @@ TEST_F(ScannerTest, TheScanSetsTheVolumeBeforeAnyCategoryRuns) {
     QSScanner scanner(false);
     scanner.setScanItems({});
     bool completed = false;
-    scanner.scanVolume(QStringLiteral("/mnt/other"), [&](const QList<QSScanResultPtr>&) { completed = true; });
+    scanner.scanVolume(QStringLiteral("/mnt/other"),
+                       [&](const QList<QSScanResultPtr>&) { completed = true; });
     EXPECT_EQ(QSDiskUtilities::sharedInstance().currentVolumePath(), u"/mnt/other");
     ASSERT_TRUE(waitUntil([&] { return completed; }));
     QSDiskUtilities::sharedInstance().setCurrentVolumePath(QStringLiteral("/"));
@@ -143,8 +147,9 @@ TEST_F(ScannerTest, DeletionCompletesOnceWithOneItemPerResult) {
     const QList<QSScanResultPtr> results = {
         resultWithFile(QStringLiteral("One"), home_.file(QStringLiteral("1"), 1), 1),
         resultWithFile(QStringLiteral("Two"), home_.file(QStringLiteral("2"), 2), 2),
-        std::make_shared<QSUnremovableScanResult>(QStringLiteral("Login Items"), QStringLiteral("l"),
-                                                  9, QList<QSScannedFilePtr>{}, home_.path()),
+        std::make_shared<QSUnremovableScanResult>(QStringLiteral("Login Items"),
+                                                  QStringLiteral("l"), 9, QList<QSScannedFilePtr>{},
+                                                  home_.path()),
     };
     int completions = 0;
     QList<QSRemovedItemPtr> removed;
@@ -158,7 +163,8 @@ TEST_F(ScannerTest, DeletionCompletesOnceWithOneItemPerResult) {
     EXPECT_EQ(completions, 1);
     ASSERT_EQ(removed.size(), 3);
     QMap<QString, quint64> sizes;
-    for (const auto& item : removed) sizes.insert(item->title(), item->size());
+    for (const auto& item : removed)
+        sizes.insert(item->title(), item->size());
     EXPECT_EQ(sizes.value(QStringLiteral("One")), 1u);
     EXPECT_EQ(sizes.value(QStringLiteral("Two")), 2u);
     EXPECT_EQ(sizes.value(QStringLiteral("Login Items")), 0u);

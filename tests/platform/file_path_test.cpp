@@ -1,5 +1,5 @@
-#include <QList>
 #include <gtest/gtest.h>
+#include <QList>
 
 #include "platform/file_path.h"
 
@@ -15,11 +15,11 @@ using platform::standardizePath;
 TEST(FilePath, BytesRoundTripWhateverTheirEncoding) {
     const QList<QByteArray> names = {
         QByteArray("plain-ascii"),
-        QByteArray("caf\xc3\xa9 \xf0\x9f\x98\x80"),       // valid two- and four-byte UTF-8
-        QByteArray("caf\xe9-\xff\xfe"),                    // Latin-1 bytes, not UTF-8
-        QByteArray("\xed\xa0\x80surrogate", 12),           // an encoded surrogate is invalid
-        QByteArray("\xc0\xafoverlong"),                    // overlong form of '/'
-        QByteArray("truncated\xe2\x82"),                   // sequence cut short at the end
+        QByteArray("caf\xc3\xa9 \xf0\x9f\x98\x80"),  // valid two- and four-byte UTF-8
+        QByteArray("caf\xe9-\xff\xfe"),              // Latin-1 bytes, not UTF-8
+        QByteArray("\xed\xa0\x80surrogate", 12),     // an encoded surrogate is invalid
+        QByteArray("\xc0\xafoverlong"),              // overlong form of '/'
+        QByteArray("truncated\xe2\x82"),             // sequence cut short at the end
     };
     for (const QByteArray& raw : names) {
         const QString decoded = decodePath(raw);

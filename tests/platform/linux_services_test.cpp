@@ -48,7 +48,8 @@ private:
 };
 
 bool move(const QString& from, const QString& to) {
-    return rename(platform::encodePath(from).constData(), platform::encodePath(to).constData()) == 0;
+    return rename(platform::encodePath(from).constData(), platform::encodePath(to).constData()) ==
+           0;
 }
 
 TEST(InotifyFileCoordinator, ReportsRenamesAndMovesIntoTheTrash) {

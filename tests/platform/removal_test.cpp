@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
+#include <atomic>
+#include <thread>
 
 #include "platform/file_manager.h"
 #include "platform/file_path.h"
@@ -15,8 +15,8 @@
 
 namespace {
 
-using platform::removeDirectory;
 using platform::RemovalFailure;
+using platform::removeDirectory;
 
 // Every removal test keeps a canary outside the selection that must survive.
 class RemovalTest : public ::testing::Test {
@@ -186,7 +186,8 @@ TEST_F(RemovalTest, WhatCannotBeRemovedIsReportedAndTheRestGoes) {
     fixture_.setMode(QStringLiteral("sel/unsearchable"), 0666);  // no x
     fixture_.setMode(QStringLiteral("sel/unreadable"), 0333);    // no r
     ASSERT_EQ(chown(platform::encodePath(fixture_.root()).constData(),
-                    uid_t(ScopedUnprivileged::unprivilegedUid()), gid_t(-1)), 0);
+                    uid_t(ScopedUnprivileged::unprivilegedUid()), gid_t(-1)),
+              0);
     ASSERT_EQ(system(("chown -R " + QString::number(ScopedUnprivileged::unprivilegedUid()) + " '" +
                       fixture_.path() + "'")
                          .toUtf8()
@@ -198,7 +199,8 @@ TEST_F(RemovalTest, WhatCannotBeRemovedIsReportedAndTheRestGoes) {
         removeDirectory(fixture_.abs(QStringLiteral("sel")), false, &failures);
     }
     QStringList reported;
-    for (const auto& failure : failures) reported.append(platform::lastPathComponent(failure.path));
+    for (const auto& failure : failures)
+        reported.append(platform::lastPathComponent(failure.path));
     EXPECT_TRUE(reported.contains(QStringLiteral("inner"))) << reported.join(u',').toStdString();
     EXPECT_FALSE(reported.contains(QStringLiteral("sel")));
     EXPECT_FALSE(exists(fixture_.abs(QStringLiteral("sel/ok"))));
@@ -227,8 +229,8 @@ class MountGuard {
 public:
     MountGuard(const QString& source, const QString& target, const char* type, unsigned long flags)
         : target_(platform::encodePath(target)) {
-        mounted_ = mount(type ? type : platform::encodePath(source).constData(), target_.constData(),
-                         type, flags, nullptr) == 0;
+        mounted_ = mount(type ? type : platform::encodePath(source).constData(),
+                         target_.constData(), type, flags, nullptr) == 0;
     }
     ~MountGuard() {
         if (mounted_) umount2(target_.constData(), MNT_DETACH);

@@ -21,7 +21,8 @@ TEST_F(MemoryFormatterTest, DecimalUnitsWithTwoDecimals) {
     EXPECT_EQ(formatter.stringFromBytes(2.5e12), u"2.50 TB");
     // Scaling stops below 1000 before rounding, and at the largest unit.
     EXPECT_EQ(formatter.stringFromBytes(999999), u"1000.00 KB");
-    EXPECT_TRUE(formatter.stringFromBytes(double(std::numeric_limits<quint64>::max())).endsWith(u" EB"));
+    EXPECT_TRUE(
+        formatter.stringFromBytes(double(std::numeric_limits<quint64>::max())).endsWith(u" EB"));
 }
 
 TEST_F(MemoryFormatterTest, TheNumberFollowsTheUsersLocale) {
@@ -35,7 +36,8 @@ TEST_F(MemoryFormatterTest, ConversionsAndFormats) {
     EXPECT_DOUBLE_EQ(formatter.convertValue(5, 2, 0), 5e6);
     EXPECT_DOUBLE_EQ(formatter.convertValue(5, 1, 3), 5);
     EXPECT_EQ(formatter.stringFormat(), u"%0.1f %@");
-    EXPECT_EQ(formatter.arrayFromBytes(1500), (QStringList{QStringLiteral("1.50"), QStringLiteral("KB")}));
+    EXPECT_EQ(formatter.arrayFromBytes(1500),
+              (QStringList{QStringLiteral("1.50"), QStringLiteral("KB")}));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-#include <QCoreApplication>
 #include <gtest/gtest.h>
+#include <QCoreApplication>
 
 // Every test binary runs with an application object, so that main-thread delivery
 // works as it does in the program.
