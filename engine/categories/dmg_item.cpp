@@ -1,0 +1,11 @@
+#include "engine/categories/dmg_item.h"
+
+#include "engine/disk_utilities.h"
+
+QString QSDMGItem::path() const {
+    return QSDiskUtilities::sharedInstance().homeDirectoryPath();
+}
+
+QStringList QSDMGItem::findLargeFiles() {
+    return spotlightListing(path(), {kQuery});
+}

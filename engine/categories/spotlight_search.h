@@ -1,0 +1,35 @@
+#pragma once
+
+#include "engine/scan_model.h"
+
+// The Spotlight listing: the paths that the metadata index lists for the query arguments
+// below `folder`, in the index's order, duplicates and all.
+QStringList spotlightListing(const QString& folder, const QStringList& queryArguments);
+
+// Base of the categories that find their files through the metadata index instead of a
+// walk. actuallyScan() is the Spotlight category scan: the platform gate, the listing,
+// then one deselected entry per listed path whose dates can be read.
+class QSSpotlightScanItem : public QSScanItem {
+public:
+    QSScanResultPtr actuallyScan() override;
+
+protected:
+    // The category's own listing.
+    virtual QStringList spotlightPaths() = 0;
+    // The marker stored as the result's path.
+    virtual QString pathMarker() const = 0;
+    // Whether paths inside the user's Library folder are left out.
+    virtual bool skipsLibraryFolder() const { return false; }
+
+    // Whether the desktop offers user notifications; searches are run only where it does.
+    static bool platformGateOpen();
+    // What a category reports where the gate is shut: empty, disabled and without a path.
+    QSScanResultPtr gatedResult() const;
+    // One entry per listed path, in order; paths whose dates cannot be read are left out.
+    QList<QSScannedFilePtr> scannedFilesForSpotlightPaths(const QStringList& paths,
+                                                          bool skipLibraryFolder);
+    // A single entry as the listing builds it, not selected; null when the dates of the
+    // path cannot be read.
+    QSScannedFilePtr spotlightFileWithPath(const QString& path) const;
+    QSScanResultPtr resultWithDetails(const QList<QSScannedFilePtr>& details) const;
+};

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <mutex>
+
+#include "platform/metadata_search.h"
+
+namespace platform::fakes {
+
+// Answers searches and attribute requests from what the test put in, and records every
+// search, from any thread. An unknown search lists nothing.
+class FakeMetadataSearch : public MetadataSearch {
+public:
+    struct Search {
+        QString folder;
+        QStringList queryArguments;
+    };
+
+    QByteArray find(const QString& folder, const QStringList& queryArguments) override;
+    std::optional<QVariantMap> attributesOfItem(const QString& path) override;
+
+    void setOutput(const QString& folder, const QStringList& queryArguments,
+                   const QByteArray& output);
+    void setAttributes(const QString& path, const QVariantMap& attributes);
+    QList<Search> searches() const;
+
+private:
+    static QString keyOf(const QString& folder, const QStringList& queryArguments);
+
+    mutable std::mutex mutex_;
+    QHash<QString, QByteArray> outputs_;
+    QHash<QString, QVariantMap> attributes_;
+    QList<Search> searches_;
+};
+
+}  // namespace platform::fakes
