@@ -29,6 +29,8 @@ using QSRemovedItemPtr = std::shared_ptr<QSRemovedItem>;
 inline const QString kNSURLCreationDateKey = QStringLiteral("NSURLCreationDateKey");
 inline const QString kNSURLContentModificationDateKey =
     QStringLiteral("NSURLContentModificationDateKey");
+inline const QString kNSURLFileSizeKey = QStringLiteral("NSURLFileSizeKey");
+inline const QString kNSURLIsDirectoryKey = QStringLiteral("NSURLIsDirectoryKey");
 
 // Path markers: stored as a result's path by categories without a folder of their own.
 inline const QString kPathMarkerLarge = QStringLiteral("large");

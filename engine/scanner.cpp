@@ -2,6 +2,16 @@
 
 #include <mutex>
 
+#include "engine/categories/application_caches_item.h"
+#include "engine/categories/application_logs_item.h"
+#include "engine/categories/broken_prefs_item.h"
+#include "engine/categories/browser_item.h"
+#include "engine/categories/downloads_item.h"
+#include "engine/categories/itunes_item.h"
+#include "engine/categories/leftover_item.h"
+#include "engine/categories/mail_downloads_item.h"
+#include "engine/categories/message_attachments_item.h"
+#include "engine/categories/trash_item.h"
 #include "engine/disk_utilities.h"
 #include "engine/dispatch.h"
 
@@ -11,6 +21,16 @@ QSScanner::QSScanner(bool isSandboxed)
 // The fixed list of categories; its order is the order of results.
 QList<std::shared_ptr<QSScanItem>> QSScanner::scanItemsWithIsSandboxed(bool isSandboxed) {
     QList<std::shared_ptr<QSScanItem>> items;
+    items.append(QSApplicationCachesItem::item());
+    items.append(QSApplicationLogsItem::item());
+    items.append(QSLeftoverItem::item());
+    items.append(QSBrowserItem::item());
+    items.append(QSiTunesItem::item());
+    items.append(QSTrashItem::item());
+    items.append(QSDownloadsItem::item());
+    items.append(QSMailDownloadsItem::item());
+    items.append(QSMessageAttachmentsItem::item());
+    items.append(QSBrokenPrefsItem::item());
     Q_UNUSED(isSandboxed);
     return items;
 }

@@ -1,6 +1,7 @@
 #include "platform/services.h"
 
 #include "platform/linux_services.h"
+#include "platform/linux_workspace.h"
 
 namespace platform {
 
@@ -8,7 +9,8 @@ Services linuxServices() {
     return Services{std::make_shared<LinuxHomeFolder>(), std::make_shared<LinuxVolumeList>(),
                     std::make_shared<SyslogSystemLog>(),
                     std::make_shared<InotifyFileCoordinator>(),
-                    std::make_shared<DesktopNotificationGate>()};
+                    std::make_shared<DesktopNotificationGate>(),
+                    std::make_shared<LinuxWorkspace>()};
 }
 
 Services& services() {

@@ -5,6 +5,8 @@
 #include <memory>
 #include <optional>
 
+#include "platform/workspace.h"
+
 // The host services the engine calls on, each behind a small interface with a Linux
 // implementation (the defaults of services()) and fakes for tests (platform/fakes).
 namespace platform {
@@ -63,6 +65,7 @@ struct Services {
     std::shared_ptr<SystemLog> log;
     std::shared_ptr<FileCoordinator> fileCoordinator;
     std::shared_ptr<NotificationGate> notificationGate;
+    std::shared_ptr<Workspace> workspace;
 };
 
 // The services in use. Set them up before work starts (the CLI and tests do); the

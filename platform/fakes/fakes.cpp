@@ -1,5 +1,7 @@
 #include "platform/fakes/fakes.h"
 
+#include "platform/fakes/fake_workspace.h"
+
 namespace platform::fakes {
 
 void RecordingSystemLog::log(const QString& line) {
@@ -46,7 +48,8 @@ Services fakeServices(const QString& home) {
     return Services{std::make_shared<FixedHomeFolder>(home), std::make_shared<FakeVolumeList>(),
                     std::make_shared<RecordingSystemLog>(),
                     std::make_shared<FakeFileCoordinator>(),
-                    std::make_shared<FakeNotificationGate>()};
+                    std::make_shared<FakeNotificationGate>(),
+                    std::make_shared<FakeWorkspace>()};
 }
 
 }  // namespace platform::fakes

@@ -53,7 +53,8 @@ private:
 };
 
 // Services for a test: the given home folder, no volumes, a recording log, a fake
-// coordinator and no notification centre.
+// coordinator, no notification centre and a workspace without applications
+// (a FakeWorkspace, see fake_workspace.h).
 Services fakeServices(const QString& home);
 
 }  // namespace platform::fakes

@@ -1,0 +1,88 @@
+#include "engine/categories/message_attachments_item.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+#include <cstring>
+
+#include "engine/disk_utilities.h"
+#include "platform/file_path.h"
+#include "platform/packages.h"
+#include "platform/tree_walk.h"
+
+namespace {
+
+QDateTime dateFrom(const struct statx_timestamp& t) {
+    return QDateTime::fromMSecsSinceEpoch(qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000, Qt::UTC);
+}
+
+class AttachmentCollector : public platform::WalkVisitor {
+public:
+    explicit AttachmentCollector(QSMessageAttachmentsItem& item)
+        : item_(item), selected_(item.selectedByDefault()) {}
+
+    bool shouldDescend(const platform::WalkEntry& entry) override {
+        return !isHidden(entry) && !platform::isPackageName(entry.name);
+    }
+
+    void visitEntry(const platform::WalkEntry& entry) override {
+        // Folders met here are hidden ones and packages, skipped with their content.
+        if (isHidden(entry) || entry.type == DT_DIR)
+            return;
+        struct statx st;
+        if (!entry.stat(&st))
+            return;
+        const QString path = platform::decodePath(entry.path());
+        if (!item_.fileIsDeletableAtPath(path))
+            return;
+        auto file = std::make_shared<QSScannedFile>();
+        file->setPath(path);
+        file->setFileName(platform::decodePath(entry.name, qsizetype(strlen(entry.name))));
+        const QDateTime modified = dateFrom(st.stx_mtime);
+        file->setAttributes({
+            {kNSURLCreationDateKey,
+             (st.stx_mask & STATX_BTIME) ? dateFrom(st.stx_btime) : modified},
+            {kNSURLContentModificationDateKey, modified},
+            {kNSURLFileSizeKey, quint64(st.stx_size)},
+            {kNSURLIsDirectoryKey, false},
+        });
+        file->setSelected(selected_);
+        file->setFileSize(st.stx_size);
+        files.append(std::move(file));
+    }
+
+    QList<QSScannedFilePtr> files;
+
+private:
+    static bool isHidden(const platform::WalkEntry& entry) { return entry.name[0] == '.'; }
+
+    QSMessageAttachmentsItem& item_;
+    const bool selected_;
+};
+
+}  // namespace
+
+QString QSMessageAttachmentsItem::path() const {
+    return QSDiskUtilities::sharedInstance().libraryPathWithComponent(
+        QStringLiteral("Messages/Attachments"));
+}
+
+QSScanResultPtr QSMessageAttachmentsItem::actuallyScan() {
+    return std::make_shared<QSScanResult>(title(), key(), 0, enumerateDirectoryWithPath(path()),
+                                          path());
+}
+
+QList<QSScannedFilePtr> QSMessageAttachmentsItem::enumerateDirectoryWithPath(const QString& path) {
+    if (path.isNull())
+        return {};
+    const QByteArray root = platform::encodePath(path);
+    // A linked attachments folder would lead the walk, and removal, out of the Library.
+    const int fd = open(root.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    AttachmentCollector collector(*this);
+    // One thread: the order of entries is then the same at every scan of the same tree.
+    platform::walkTree(fd, root, collector, 1);
+    ::close(fd);
+    return std::move(collector.files);
+}

@@ -1,0 +1,296 @@
+#include "platform/property_list.h"
+
+#include <fcntl.h>
+#include <plist/plist.h>
+#include <pthread.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QDateTime>
+#include <QVariantList>
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+
+#include "platform/file_path.h"
+
+namespace platform {
+namespace {
+
+// libplist recurses once per nesting level while parsing binary lists and while freeing
+// any list, without a depth limit. We measured about 120 bytes of stack per level; the
+// budget below leaves four times that.
+constexpr size_t kStackBytesPerLevel = 512;
+constexpr size_t kBaseStackBytes = size_t(512) << 10;
+// Reserved address space, not memory: only the pages a parse touches are ever committed.
+constexpr size_t kMaxStackBytes = size_t(1) << 30;
+// Seconds between 1970 and 2001, the epoch of property-list dates.
+constexpr qint64 kPlistEpochOffset = 978307200;
+
+bool isBinary(const QByteArray& data) {
+    return data.startsWith("bplist00");
+}
+
+quint64 readBigEndian(const QByteArray& data, qsizetype offset, int bytes) {
+    quint64 value = 0;
+    for (int i = 0; i < bytes; ++i)
+        value = (value << 8) | quint8(data[offset + i]);
+    return value;
+}
+
+// A binary list nests at most once per object, since libplist refuses to visit an object
+// twice on one path; the object count sits in the fixed 32-byte trailer.
+quint64 binaryNestingBound(const QByteArray& data) {
+    constexpr qsizetype kTrailer = 32;
+    const quint64 size = quint64(data.size());
+    if (data.size() < 8 + kTrailer)
+        return size;
+    return std::min(size, readBigEndian(data, data.size() - 24, 8));
+}
+
+// The XML reader nests only at "<array" and "<dict" tags; counted without regard to case
+// so that the bound holds whatever spelling libplist accepts.
+quint64 xmlNestingBound(const QByteArray& data) {
+    quint64 count = 0;
+    const char* p = data.constData();
+    const char* end = p + data.size();
+    while ((p = static_cast<const char*>(std::memchr(p, '<', size_t(end - p))))) {
+        ++p;
+        const size_t left = size_t(end - p);
+        if ((left >= 5 && strncasecmp(p, "array", 5) == 0) ||
+            (left >= 4 && strncasecmp(p, "dict", 4) == 0)) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+// The stack a parse of `data` may need, or 0 when that is more than we reserve.
+size_t stackFor(const QByteArray& data) {
+    const quint64 levels = (isBinary(data) ? binaryNestingBound(data) : xmlNestingBound(data)) + 2;
+    if (levels > (kMaxStackBytes - kBaseStackBytes) / kStackBytesPerLevel)
+        return 0;
+    return kBaseStackBytes + size_t(levels) * kStackBytesPerLevel;
+}
+
+// Runs `work` on a thread of its own with the given stack and waits for it.
+bool runWithStack(size_t stackBytes, const std::function<void()>& work) {
+    pthread_attr_t attributes;
+    if (pthread_attr_init(&attributes) != 0)
+        return false;
+    pthread_t thread;
+    bool started = pthread_attr_setstacksize(&attributes, stackBytes) == 0;
+    auto* task = const_cast<std::function<void()>*>(&work);
+    started = started && pthread_create(
+                             &thread, &attributes,
+                             [](void* arg) -> void* {
+                                 (*static_cast<std::function<void()>*>(arg))();
+                                 return nullptr;
+                             },
+                             task) == 0;
+    pthread_attr_destroy(&attributes);
+    if (started)
+        pthread_join(thread, nullptr);
+    return started;
+}
+
+QVariant toVariant(plist_t node, int depth, bool* tooDeep);
+
+QVariant arrayToVariant(plist_t node, int depth, bool* tooDeep) {
+    QVariantList list;
+    plist_array_iter iter = nullptr;
+    plist_array_new_iter(node, &iter);
+    plist_t item = nullptr;
+    for (plist_array_next_item(node, iter, &item); item && !*tooDeep;
+         plist_array_next_item(node, iter, &item)) {
+        list.append(toVariant(item, depth + 1, tooDeep));
+    }
+    free(iter);
+    return list;
+}
+
+QVariant dictToVariant(plist_t node, int depth, bool* tooDeep) {
+    QVariantMap map;
+    plist_dict_iter iter = nullptr;
+    plist_dict_new_iter(node, &iter);
+    for (;;) {
+        char* key = nullptr;
+        plist_t item = nullptr;
+        plist_dict_next_item(node, iter, &key, &item);
+        if (!item || *tooDeep) {
+            free(key);
+            break;
+        }
+        map.insert(QString::fromUtf8(key), toVariant(item, depth + 1, tooDeep));
+        free(key);
+    }
+    free(iter);
+    return map;
+}
+
+QVariant scalarToVariant(plist_t node) {
+    switch (plist_get_node_type(node)) {
+        case PLIST_BOOLEAN: {
+            uint8_t value = 0;
+            plist_get_bool_val(node, &value);
+            return bool(value);
+        }
+        case PLIST_UINT: {
+            // libplist keeps negative integers as their two's complement.
+            uint64_t value = 0;
+            plist_get_uint_val(node, &value);
+            return qlonglong(value);
+        }
+        case PLIST_REAL: {
+            double value = 0;
+            plist_get_real_val(node, &value);
+            return value;
+        }
+        case PLIST_STRING:
+        case PLIST_KEY: {
+            uint64_t length = 0;
+            const char* text = plist_get_string_ptr(node, &length);
+            return QString::fromUtf8(text, qsizetype(length));
+        }
+        case PLIST_DATA: {
+            uint64_t length = 0;
+            const char* bytes = plist_get_data_ptr(node, &length);
+            return QByteArray(bytes, qsizetype(length));
+        }
+        case PLIST_DATE: {
+            int32_t seconds = 0;
+            int32_t micros = 0;
+            plist_get_date_val(node, &seconds, &micros);
+            const qint64 ms = (qint64(seconds) + kPlistEpochOffset) * 1000 + micros / 1000;
+            return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
+        }
+        case PLIST_UID: {
+            uint64_t value = 0;
+            plist_get_uid_val(node, &value);
+            return QVariantMap{{QStringLiteral("CF$UID"), qulonglong(value)}};
+        }
+        default:
+            return QVariant();
+    }
+}
+
+QVariant toVariant(plist_t node, int depth, bool* tooDeep) {
+    if (depth > kMaxPropertyListValueDepth) {
+        *tooDeep = true;
+        return QVariant();
+    }
+    switch (plist_get_node_type(node)) {
+        case PLIST_ARRAY:
+            return arrayToVariant(node, depth, tooDeep);
+        case PLIST_DICT:
+            return dictToVariant(node, depth, tooDeep);
+        default:
+            return scalarToVariant(node);
+    }
+}
+
+struct Parse {
+    PropertyListStatus status = PropertyListStatus::Malformed;
+    std::optional<QVariant> value;
+};
+
+Parse parse(const QByteArray& data, bool wantValue) {
+    Parse result;
+    // libplist takes a 32-bit length.
+    if (data.isEmpty() || quint64(data.size()) > 0xffffffffu) {
+        if (!data.isEmpty())
+            result.status = PropertyListStatus::Unexamined;
+        return result;
+    }
+    const size_t stack = stackFor(data);
+    const bool ran = stack != 0 && runWithStack(stack, [&] {
+                         plist_t root = nullptr;
+                         plist_from_memory(data.constData(), uint32_t(data.size()), &root);
+                         if (!root)
+                             return;
+                         result.status = PropertyListStatus::Parsed;
+                         if (wantValue) {
+                             // Built and, when too deep, dropped here, where the stack allows it.
+                             bool tooDeep = false;
+                             QVariant value = toVariant(root, 0, &tooDeep);
+                             if (!tooDeep)
+                                 result.value = std::move(value);
+                         }
+                         plist_free(root);
+                     });
+    if (!ran)
+        result.status = PropertyListStatus::Unexamined;
+    return result;
+}
+
+struct FileContent {
+    PropertyListStatus status = PropertyListStatus::Malformed;  // Parsed: read in full
+    QByteArray bytes;
+};
+
+FileContent readFile(const QString& path) {
+    FileContent content;
+    if (path.isEmpty())
+        return content;
+    const int fd = open(encodePath(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return content;
+    struct stat st;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        content.status = st.st_size > kMaxPropertyListFileBytes ? PropertyListStatus::Unexamined
+                                                                : PropertyListStatus::Parsed;
+    }
+    // Read to the end rather than to the size seen, which may change while we read.
+    char buffer[64 * 1024];
+    while (content.status == PropertyListStatus::Parsed) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            content.status = PropertyListStatus::Malformed;
+        if (n <= 0)
+            break;
+        content.bytes.append(buffer, qsizetype(n));
+        if (content.bytes.size() > kMaxPropertyListFileBytes) {
+            content.status = PropertyListStatus::Unexamined;
+        }
+    }
+    ::close(fd);
+    if (content.status != PropertyListStatus::Parsed)
+        content.bytes.clear();
+    return content;
+}
+
+}  // namespace
+
+PropertyListStatus checkPropertyList(const QByteArray& data) {
+    return parse(data, false).status;
+}
+
+std::optional<QVariant> parsePropertyList(const QByteArray& data) {
+    return parse(data, true).value;
+}
+
+std::optional<QVariantMap> propertyListDictionary(const QByteArray& data) {
+    const std::optional<QVariant> value = parsePropertyList(data);
+    if (!value || value->typeId() != QMetaType::QVariantMap)
+        return std::nullopt;
+    return value->toMap();
+}
+
+PropertyListStatus checkPropertyListFile(const QString& path) {
+    const FileContent content = readFile(path);
+    if (content.status != PropertyListStatus::Parsed)
+        return content.status;
+    return checkPropertyList(content.bytes);
+}
+
+std::optional<QVariantMap> propertyListDictionaryAtPath(const QString& path) {
+    const FileContent content = readFile(path);
+    if (content.status != PropertyListStatus::Parsed)
+        return std::nullopt;
+    return propertyListDictionary(content.bytes);
+}
+
+}  // namespace platform

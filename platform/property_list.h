@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QVariant>
+#include <QVariantMap>
+#include <optional>
+
+// Property lists in every format libplist reads (XML and binary), parsed without options.
+// Values become QVariant: a dictionary is a QVariantMap, an array a QVariantList, a string
+// a QString, an integer a qlonglong, a real a double, data a QByteArray, a date a UTC
+// QDateTime, a keyed-archive UID the dictionary {"CF$UID": n}.
+namespace platform {
+
+enum class PropertyListStatus {
+    Parsed,     // libplist accepts it
+    Malformed,  // empty, truncated, not a property list, or a file that cannot be read
+    // Too large to examine within the process's limits: nothing is known about it, so
+    // callers must not take it for broken.
+    Unexamined,
+};
+
+// The largest file read in full; a preference file is a few kilobytes.
+inline constexpr qint64 kMaxPropertyListFileBytes = qint64(64) << 20;
+
+PropertyListStatus checkPropertyList(const QByteArray& data);
+// The parsed value; nothing when the data is not Parsed, or when it nests deeper than
+// kMaxPropertyListValueDepth (such a value would overflow the stack of whoever destroys it).
+std::optional<QVariant> parsePropertyList(const QByteArray& data);
+// The top level when it is a dictionary.
+std::optional<QVariantMap> propertyListDictionary(const QByteArray& data);
+
+inline constexpr int kMaxPropertyListValueDepth = 512;
+
+// The same for the content of a file (following links). A file that cannot be opened or
+// read, and anything but a regular file, is Malformed; one larger than
+// kMaxPropertyListFileBytes is Unexamined. Never blocks on a FIFO or a device.
+PropertyListStatus checkPropertyListFile(const QString& path);
+std::optional<QVariantMap> propertyListDictionaryAtPath(const QString& path);
+
+}  // namespace platform
