@@ -79,6 +79,9 @@ private:
 //    macOS writes with the user comment "Screenshot".
 bool isScreenshotName(std::string_view name);
 bool isPngName(std::string_view name);
+// Smaller PNG files hold no text chunk: the signature, the header chunk and an empty
+// text chunk alone take this many bytes.
+inline constexpr int64_t kSmallestPngWithText = 8 + 25 + 12;
 // Reads the text chunks of the PNG file `name` in the folder `dirFd`.
 bool pngHasScreenshotText(int dirFd, const char* name);
 

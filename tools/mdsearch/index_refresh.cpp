@@ -179,7 +179,8 @@ private:
             screenshot = old->flags & kScreenshot;
         } else {
             screenshot = isScreenshotName(child.name);
-            if (!screenshot && isPngName(child.name)) {
+            if (!screenshot && isPngName(child.name) &&
+                int64_t(st.stx_size) >= kSmallestPngWithText) {
                 ++stats_.contentReads;
                 screenshot = pngHasScreenshotText(dirFd, child.name.c_str());
             }
@@ -262,7 +263,9 @@ private:
         node.mtime = nanoseconds(st.stx_mtime);
         node.ctime = nanoseconds(st.stx_ctime);
         node.atime = nanoseconds(st.stx_atime);
-        if (std::max(node.mtime, node.ctime) >= settledBefore_) node.flags |= kUnsettled;
+        // A change within the same tick would leave the modification time as it is; any
+        // later one moves it, and the change time is compared as well.
+        if (node.mtime >= settledBefore_) node.flags |= kUnsettled;
         built_.nodes.push_back(node);
         return uint32_t(built_.nodes.size() - 1);
     }

@@ -17,7 +17,7 @@ struct RefreshStats {
 
 // Folders deeper than this below the root are not indexed.
 inline constexpr int kMaxIndexDepth = 400;
-// A folder or file changed this close to a refresh may change again within the same
+// A folder or file modified this close to a refresh may change again within the same
 // time-stamp tick; its records are re-read at the next refresh.
 inline constexpr int64_t kSettleNanoseconds = 2'000'000'000;
 

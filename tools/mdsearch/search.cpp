@@ -291,7 +291,7 @@ std::optional<QJsonObject> attributesOfPath(const std::string& path) {
     }
     if (type == ItemType::File && S_ISREG(st.st_mode)) {
         bool screenshot = isScreenshotName(name);
-        if (!screenshot && isPngName(name)) {
+        if (!screenshot && isPngName(name) && st.st_size >= kSmallestPngWithText) {
             const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
             if (dirFd >= 0) {
                 screenshot = pngHasScreenshotText(dirFd, name.c_str());
