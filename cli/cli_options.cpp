@@ -17,13 +17,31 @@ QString absolute(const QString& path) {
     return platform::appendPathComponent(platform::decodePath(QDir::currentPath().toUtf8()), path);
 }
 
+// "list", nothing, or "enable"/"disable" followed by the item's path.
+bool parseLoginAction(int argc, char** argv, int* next, CliOptions* options) {
+    const QString action = *next < argc ? argumentAt(argv, *next) : QString();
+    if (action.isNull() || action.startsWith(QStringLiteral("--"))) return true;
+    ++*next;
+    if (action == u"list") return true;
+    if (action != u"enable" && action != u"disable") return false;
+    if (*next >= argc) return false;
+    options->loginAction =
+        action == u"enable" ? CliOptions::LoginAction::Enable : CliOptions::LoginAction::Disable;
+    options->loginItemPath = argumentAt(argv, (*next)++);
+    return true;
+}
+
 }  // namespace
 
 QString cliUsage() {
     return QStringLiteral(
-        "usage: sweepwell-cli scan  [--home DIR] [--volume PATH] [--category KEY]... [--json]\n"
-        "       sweepwell-cli clean [--home DIR] [--volume PATH] --category KEY... [--path PATH]...\n"
-        "                           [--name NAME]... [--yes] [--json]\n");
+        "usage: sweepwell-cli scan  [--home DIR] [--system-root DIR] [--volume PATH]\n"
+        "                           [--category KEY]... [--json]\n"
+        "       sweepwell-cli clean [--home DIR] [--system-root DIR] [--volume PATH]\n"
+        "                           --category KEY... [--path PATH]... [--name NAME]... [--yes]\n"
+        "                           [--json]\n"
+        "       sweepwell-cli login-items [list] [--home DIR] [--system-root DIR] [--json]\n"
+        "       sweepwell-cli login-items enable|disable PATH [--home DIR] [--system-root DIR]\n");
 }
 
 ParsedOptions parseCliOptions(int argc, char** argv) {
@@ -34,13 +52,21 @@ ParsedOptions parseCliOptions(int argc, char** argv) {
         options.command = CliOptions::Command::Scan;
     } else if (command == u"clean") {
         options.command = CliOptions::Command::Clean;
+    } else if (command == u"login-items") {
+        options.command = CliOptions::Command::LoginItems;
     } else if (command == u"--help" || command == u"-h" || command == u"help") {
         return {options, QString()};
     } else {
         return {std::nullopt, QStringLiteral("unknown command \u201c%1\u201d").arg(command)};
     }
     const bool clean = options.command == CliOptions::Command::Clean;
-    for (int i = 2; i < argc; ++i) {
+    int first = 2;
+    if (options.command == CliOptions::Command::LoginItems &&
+        !parseLoginAction(argc, argv, &first, &options)) {
+        return {std::nullopt,
+                QStringLiteral("login-items takes list, or enable or disable with a path")};
+    }
+    for (int i = first; i < argc; ++i) {
         const QString arg = argumentAt(argv, i);
         const auto value = [&](QString* out) {
             if (i + 1 >= argc) return false;
@@ -54,6 +80,8 @@ ParsedOptions parseCliOptions(int argc, char** argv) {
             options.yes = true;
         } else if (arg == u"--home" && value(&v)) {
             options.home = absolute(v);
+        } else if (arg == u"--system-root" && value(&v)) {
+            options.systemRoot = absolute(v);
         } else if (arg == u"--volume" && value(&v)) {
             options.volume = v;
         } else if (arg == u"--category" && value(&v)) {

@@ -7,16 +7,20 @@
 // The command line of sweepwell-cli, read from the raw argument bytes so that paths that
 // are not valid UTF-8 survive.
 struct CliOptions {
-    enum class Command { Scan, Clean, Help };
+    enum class Command { Scan, Clean, LoginItems, Help };
+    enum class LoginAction { List, Enable, Disable };
 
     Command command = Command::Help;
-    QString home;  // null: the platform's own home folder
+    QString home;        // null: the platform's own home folder
+    QString systemRoot;  // null: searches of "/" look at the real root
     QString volume = QStringLiteral("/");
     QStringList categories;
     QStringList paths;
     QStringList names;
     bool json = false;
     bool yes = false;
+    LoginAction loginAction = LoginAction::List;
+    QString loginItemPath;
 };
 
 struct ParsedOptions {

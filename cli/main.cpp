@@ -2,8 +2,10 @@
 
 #include "cli/clean_command.h"
 #include "cli/cli_options.h"
+#include "cli/login_items_command.h"
 #include "cli/report.h"
 #include "cli/scan_command.h"
+#include "platform/metadata_search_tool.h"
 #include "platform/services.h"
 
 int main(int argc, char** argv) {
@@ -18,11 +20,18 @@ int main(int argc, char** argv) {
     if (!options.home.isNull()) {
         platform::services().homeFolder = std::make_shared<platform::FixedHomeFolder>(options.home);
     }
+    if (!options.systemRoot.isNull()) {
+        platform::ToolMetadataSearch::Options search;
+        search.systemRoot = options.systemRoot;
+        platform::services().metadata = std::make_shared<platform::ToolMetadataSearch>(search);
+    }
     switch (options.command) {
         case CliOptions::Command::Scan:
             return runScanCommand(options);
         case CliOptions::Command::Clean:
             return runCleanCommand(options);
+        case CliOptions::Command::LoginItems:
+            return runLoginItemsCommand(options);
         case CliOptions::Command::Help:
             report::printOut(cliUsage().toUtf8());
             return 0;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "engine/categories/login_item_file.h"
 #include "platform/file_path.h"
 #include "results/memory_formatter.h"
 
@@ -46,7 +47,8 @@ void writeRecord(JsonWriter& json, const QSRemovedFilePtr& record) {
 void writeRecords(JsonWriter& json, const QString& key, const QList<QSRemovedFilePtr>& records) {
     json.key(key);
     json.beginArray();
-    for (const auto& record : records) writeRecord(json, record);
+    for (const auto& record : records)
+        writeRecord(json, record);
     json.endArray();
 }
 
@@ -66,15 +68,20 @@ void printErr(const QByteArray& text) {
     fflush(stderr);
 }
 
-QByteArray terminalText(const QString& text) { return platform::encodePath(text); }
+QByteArray terminalText(const QString& text) {
+    return platform::encodePath(text);
+}
 
 quint64 sizeOfFiles(const QSScanResultPtr& result) {
     quint64 total = 0;
-    for (const auto& file : result->detailArray()) total += file->fileSize();
+    for (const auto& file : result->detailArray())
+        total += file->fileSize();
     return total;
 }
 
-QString formatSize(quint64 bytes) { return KPMemoryFormatter().stringFromBytes(double(bytes)); }
+QString formatSize(quint64 bytes) {
+    return KPMemoryFormatter().stringFromBytes(double(bytes));
+}
 
 QByteArray categoryLine(const QSScanResultPtr& result) {
     const auto count = result->detailArray().size();
@@ -126,10 +133,19 @@ void writeFile(JsonWriter& json, const QSScannedFilePtr& file) {
     json.value(isoDate(file->modificationDate()));
     json.key(QStringLiteral("lastUsedDate"));
     json.value(isoDate(file->lastUsedDate()));
+    if (const auto* item = dynamic_cast<const QSLoginItemFile*>(file.get())) {
+        json.key(QStringLiteral("bundleID"));
+        json.value(item->bundleID());
+        json.key(QStringLiteral("helperBundleID"));
+        json.value(item->helperBundleID());
+        json.key(QStringLiteral("helperPath"));
+        json.value(item->helperPath());
+    }
     if (file->isGroup()) {
         json.key(QStringLiteral("files"));
         json.beginArray();
-        for (const auto& member : file->files()) writeFile(json, member);
+        for (const auto& member : file->files())
+            writeFile(json, member);
         json.endArray();
     }
     json.endObject();
@@ -159,7 +175,8 @@ QByteArray scanJson(const QString& home, const QString& volume,
         json.value(result->totalSize());
         json.key(QStringLiteral("files"));
         json.beginArray();
-        for (const auto& file : result->detailArray()) writeFile(json, file);
+        for (const auto& file : result->detailArray())
+            writeFile(json, file);
         json.endArray();
         json.endObject();
     }
@@ -194,13 +211,15 @@ QByteArray removalText(const QList<QSRemovedItemPtr>& removed) {
         freed += item->size();
         const auto records = item->files().value_or(QList<QSRemovedFilePtr>());
         qsizetype succeeded = 0;
-        for (const auto& record : records) succeeded += record->success() ? 1 : 0;
+        for (const auto& record : records)
+            succeeded += record->success() ? 1 : 0;
         out += item->title().toUtf8() + ": removed " + QByteArray::number(succeeded) + " of " +
                QByteArray::number(records.size()) + " entries, " +
                formatSize(item->size()).toUtf8() + "\n";
         for (const auto& failure : item->failedFiles()) {
             out += "  could not remove " + terminalText(failure->file()->path()) + ": " +
-                   terminalText(failure->error() ? failure->error()->description : QString()) + "\n";
+                   terminalText(failure->error() ? failure->error()->description : QString()) +
+                   "\n";
         }
     }
     out += "Freed " + formatSize(freed).toUtf8() + " (" + QByteArray::number(freed) + " bytes)\n";
@@ -218,7 +237,8 @@ QByteArray removalJson(const QList<QSRemovedItemPtr>& removed) {
         json.value(item->title());
         json.key(QStringLiteral("size"));
         json.value(item->size());
-        writeRecords(json, QStringLiteral("files"), item->files().value_or(QList<QSRemovedFilePtr>()));
+        writeRecords(json, QStringLiteral("files"),
+                     item->files().value_or(QList<QSRemovedFilePtr>()));
         writeRecords(json, QStringLiteral("failedFiles"), item->failedFiles());
         json.endObject();
     }

@@ -1,7 +1,7 @@
 #include "engine/scan_model.h"
 
-#include <QDebug>
 #include <cxxabi.h>
+#include <QDebug>
 #include <typeinfo>
 
 #include "engine/disk_utilities.h"
@@ -27,8 +27,8 @@ QString className(const std::type_info& type) {
 }  // namespace
 
 bool isPathMarker(const QString& path) {
-    return path == kPathMarkerLarge || path == kPathMarkerPartial ||
-           path == kPathMarkerDeveloper || path == kPathMarkerIOS;
+    return path == kPathMarkerLarge || path == kPathMarkerPartial || path == kPathMarkerDeveloper ||
+           path == kPathMarkerIOS;
 }
 
 QString queueLabelForTitle(const QString& prefix, const QString& title) {
@@ -43,7 +43,8 @@ void QSScannedFile::setFiles(const QList<QSScannedFilePtr>& files) {
     isGroup_ = true;
     files_ = files;
     quint64 total = 0;
-    for (const auto& member : files) total += member->fileSize();
+    for (const auto& member : files)
+        total += member->fileSize();
     fileSize_ = total;
 }
 
@@ -95,9 +96,13 @@ void QSRemovedFile::stopListening() {
     if (coordinator_) coordinator_->removeFilePresenter(this);
 }
 
-QUrl QSRemovedFile::presentedItemURL() const { return QUrl::fromLocalFile(presentedItemPath()); }
+QUrl QSRemovedFile::presentedItemURL() const {
+    return QUrl::fromLocalFile(presentedItemPath());
+}
 
-QString QSRemovedFile::presentedItemPath() const { return file_ ? file_->path() : QString(); }
+QString QSRemovedFile::presentedItemPath() const {
+    return file_ ? file_->path() : QString();
+}
 
 void QSRemovedFile::presentedItemDidMoveTo(const QString& newPath) {
     stopListening();
@@ -156,7 +161,8 @@ void QSScanResult::deleteWithCompletionBlock(DeleteCompletion block) {
         block(true, QSRemovedItem::itemWithTitle(title_, 0, std::nullopt));
         return;
     }
-    auto queue = dispatch::SerialQueue::create(queueLabelForTitle(QStringLiteral("delete."), title_));
+    auto queue =
+        dispatch::SerialQueue::create(queueLabelForTitle(QStringLiteral("delete."), title_));
     queue->async([self = shared_from_this(), block = std::move(block)] {
         if (!self->detailArray_.isEmpty()) {
             block(true, self->deleteSelectedDetails());
@@ -166,8 +172,8 @@ void QSScanResult::deleteWithCompletionBlock(DeleteCompletion block) {
         } else {
             const bool success =
                 QSDiskUtilities::sharedInstance().removeItemAtPath(self->path_, true, nullptr);
-            block(success, QSRemovedItem::itemWithTitle(self->title_, self->totalSize_,
-                                                        std::nullopt));
+            block(success,
+                  QSRemovedItem::itemWithTitle(self->title_, self->totalSize_, std::nullopt));
         }
     });
 }
@@ -189,7 +195,8 @@ QSRemovedItemPtr QSScanResult::deleteSelectedDetails() const {
             removeOne(file);
             continue;
         }
-        for (const auto& member : file->files()) removeOne(member);
+        for (const auto& member : file->files())
+            removeOne(member);
     }
     return QSRemovedItem::itemWithTitle(title_, freed, records);
 }
@@ -212,13 +219,14 @@ void QSScanItem::setResult(const QSScanResultPtr& result) {
 
 void QSScanItem::scanWithCompletionBlock(ScanCompletion block) {
     if (path().isNull() && paths().isEmpty()) {
-        auto empty = std::make_shared<QSScanResult>(title(), key(), 0, QList<QSScannedFilePtr>(),
-                                                    QString());
+        auto empty =
+            std::make_shared<QSScanResult>(title(), key(), 0, QList<QSScannedFilePtr>(), QString());
         empty->setDisabled(true);
         block(empty);
         return;
     }
-    auto queue = dispatch::SerialQueue::create(queueLabelForTitle(QStringLiteral("scanner."), title()));
+    auto queue =
+        dispatch::SerialQueue::create(queueLabelForTitle(QStringLiteral("scanner."), title()));
     queue->async([self = shared_from_this(), block = std::move(block)] {
         QSScanResultPtr result = self->actuallyScan();
         self->setResult(result);
@@ -231,7 +239,8 @@ QSScanResultPtr QSScanItem::actuallyScan() {
     if (hasDetails()) {
         const QStringList folders = paths();
         if (!folders.isEmpty()) {
-            for (const QString& folder : folders) details += enumerateDirectoryWithPath(folder);
+            for (const QString& folder : folders)
+                details += enumerateDirectoryWithPath(folder);
         } else {
             details = enumerateDirectoryWithPath(path());
         }

@@ -44,8 +44,10 @@ inline const QString kQSFileMovedNotification = QStringLiteral("QSFileMovedNotif
 // One entry of a result: a file or folder to delete, or a group of such entries.
 class QSScannedFile {
 public:
+    virtual ~QSScannedFile() = default;
     bool selected() const { return selected_.load(); }
-    void setSelected(bool selected) { selected_.store(selected); }
+    // Subclasses may act on a change of selection (a login item switches on or off).
+    virtual void setSelected(bool selected) { selected_.store(selected); }
     bool hasSelectedOverride() const { return hasSelectedOverride_; }
     void setHasSelectedOverride(bool value) { hasSelectedOverride_ = value; }
     bool isGroup() const { return isGroup_; }

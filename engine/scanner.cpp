@@ -2,15 +2,25 @@
 
 #include <mutex>
 
+#include "engine/categories/aging_files_item.h"
 #include "engine/categories/application_caches_item.h"
 #include "engine/categories/application_logs_item.h"
+#include "engine/categories/broken_login_items_item.h"
 #include "engine/categories/broken_prefs_item.h"
 #include "engine/categories/browser_item.h"
+#include "engine/categories/developer_item.h"
+#include "engine/categories/dmg_item.h"
 #include "engine/categories/downloads_item.h"
+#include "engine/categories/ios_backup_item.h"
+#include "engine/categories/ios_item.h"
 #include "engine/categories/itunes_item.h"
+#include "engine/categories/large_files_item.h"
 #include "engine/categories/leftover_item.h"
+#include "engine/categories/login_items_item.h"
 #include "engine/categories/mail_downloads_item.h"
 #include "engine/categories/message_attachments_item.h"
+#include "engine/categories/partial_downloads_item.h"
+#include "engine/categories/screenshot_item.h"
 #include "engine/categories/trash_item.h"
 #include "engine/disk_utilities.h"
 #include "engine/dispatch.h"
@@ -27,11 +37,20 @@ QList<std::shared_ptr<QSScanItem>> QSScanner::scanItemsWithIsSandboxed(bool isSa
     items.append(QSBrowserItem::item());
     items.append(QSiTunesItem::item());
     items.append(QSTrashItem::item());
+    items.append(QSIOSItem::item());
+    items.append(QSIOSBackupItem::item());
+    items.append(QSPartialDownloadsItem::item());
     items.append(QSDownloadsItem::item());
     items.append(QSMailDownloadsItem::item());
     items.append(QSMessageAttachmentsItem::item());
+    items.append(QSLargeFilesItem::item());
+    items.append(QSScreenshotItem::item());
+    items.append(QSDeveloperItem::item());
+    items.append(QSDMGItem::item());
+    items.append(QSAgingFilesItem::item());
+    items.append(QSBrokenLoginItemsItem::item());
     items.append(QSBrokenPrefsItem::item());
-    Q_UNUSED(isSandboxed);
+    if (!isSandboxed) items.append(QSLoginItemsItem::item());
     return items;
 }
 
@@ -54,12 +73,14 @@ void QSScanner::scanVolume(const QString& volumePath, ScanCompletion completionB
             const auto& item = items[index];
             item->setIsSandboxed(sandboxed);
             group->enter();
-            item->scanWithCompletionBlock([resultSlots, group, finished, index](QSScanResultPtr result) {
+            item->scanWithCompletionBlock([resultSlots, group, finished,
+                                           index](QSScanResultPtr result) {
                 {
                     std::lock_guard lock(resultSlots->mutex);
                     resultSlots->results[index] = result;
                 }
-                if (finished) dispatch::dispatchMain([finished, result, index] { finished(result, index); });
+                if (finished)
+                    dispatch::dispatchMain([finished, result, index] { finished(result, index); });
                 group->leave();
             });
         }
@@ -90,15 +111,16 @@ void QSScanner::deleteItems(const QList<QSScanResultPtr>& items, DeleteCompletio
         auto progress = std::make_shared<Progress>();
         const qsizetype total = items.size();
         for (const auto& result : items) {
-            result->deleteWithCompletionBlock([progress, total, completionBlock](bool, QSRemovedItemPtr item) {
-                std::lock_guard lock(progress->mutex);
-                if (item) progress->removed.append(item);
-                if (++progress->finished == total) {
-                    dispatch::dispatchMain([completionBlock, removed = progress->removed] {
-                        completionBlock(removed);
-                    });
-                }
-            });
+            result->deleteWithCompletionBlock(
+                [progress, total, completionBlock](bool, QSRemovedItemPtr item) {
+                    std::lock_guard lock(progress->mutex);
+                    if (item) progress->removed.append(item);
+                    if (++progress->finished == total) {
+                        dispatch::dispatchMain([completionBlock, removed = progress->removed] {
+                            completionBlock(removed);
+                        });
+                    }
+                });
         }
     });
 }

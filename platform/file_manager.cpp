@@ -1,12 +1,12 @@
 #include "platform/file_manager.h"
 
-#include <atomic>
-#include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <atomic>
+#include <cerrno>
+#include <memory>
 
 #include "platform/file_path.h"
 #include "platform/tree_walk.h"
@@ -49,7 +49,8 @@ struct ParentAndName {
 std::unique_ptr<ParentAndName> openParent(const QString& path) {
     auto result = std::make_unique<ParentAndName>();
     QByteArray bytes = encodePath(path);
-    while (bytes.size() > 1 && bytes.endsWith('/')) bytes.chop(1);
+    while (bytes.size() > 1 && bytes.endsWith('/'))
+        bytes.chop(1);
     const qsizetype slash = bytes.lastIndexOf('/');
     if (!bytes.startsWith('/') || slash < 0 || bytes == "/") {
         result->error = EINVAL;
@@ -77,8 +78,7 @@ bool isMountPoint(const ParentAndName& item) {
 }
 
 QDateTime dateFrom(const struct statx_timestamp& t) {
-    return QDateTime::fromMSecsSinceEpoch(qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000,
-                                          Qt::UTC);
+    return QDateTime::fromMSecsSinceEpoch(qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000, Qt::UTC);
 }
 
 class SizeVisitor : public WalkVisitor {
@@ -186,7 +186,8 @@ void removeDirectory(const QString& path, bool keepContainingFolder,
     }
     if (isMountPoint(*item)) {
         Error error = Error::fromErrno(EXDEV, path);
-        error.description = QStringLiteral("\u201c%1\u201d is another mounted file system.").arg(path);
+        error.description =
+            QStringLiteral("\u201c%1\u201d is another mounted file system.").arg(path);
         failures->push_back({path, error});
         return;
     }
@@ -224,7 +225,10 @@ bool listDirectory(const QString& path, std::vector<DirectoryEntry>* entries) {
             continue;
         }
         const QString name = decodePath(d->d_name, qsizetype(strlen(d->d_name)));
-        DirectoryEntry entry{appendPathComponent(path, name), name, S_ISDIR(st.stx_mode), {},
+        DirectoryEntry entry{appendPathComponent(path, name),
+                             name,
+                             S_ISDIR(st.stx_mode),
+                             {},
                              dateFrom(st.stx_mtime)};
         // File systems without birth times report none; the change of content is then
         // the oldest date we know.
@@ -234,6 +238,50 @@ bool listDirectory(const QString& path, std::vector<DirectoryEntry>* entries) {
     }
     closedir(dir);
     return true;
+}
+
+bool itemDates(const QString& path, QDateTime* creationDate, QDateTime* modificationDate) {
+    const auto item = openParent(path);
+    struct statx st;
+    if (item->error != 0 || !lstatAt(*item, &st)) return false;
+    *modificationDate = dateFrom(st.stx_mtime);
+    *creationDate = (st.stx_mask & STATX_BTIME) ? dateFrom(st.stx_btime) : *modificationDate;
+    return true;
+}
+
+std::optional<QByteArray> readFileContents(const QString& path, qint64 maxBytes) {
+    Fd fd(open(encodePath(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat st;
+    if (!fd.valid() || fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > maxBytes) {
+        return std::nullopt;
+    }
+    QByteArray content;
+    char buffer[16 * 1024];
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 || content.size() + n > maxBytes) return std::nullopt;
+        if (n == 0) return content;
+        content.append(buffer, qsizetype(n));
+    }
+}
+
+bool writeFileAtomically(const QString& path, const QByteArray& content) {
+    QByteArray temporary = encodePath(path) + ".XXXXXX";
+    Fd fd(mkostemp(temporary.data(), O_CLOEXEC));
+    if (!fd.valid()) return false;
+    bool ok = fchmod(fd.get(), 0644) == 0;
+    for (qsizetype written = 0; ok && written < content.size();) {
+        const ssize_t n =
+            ::write(fd.get(), content.constData() + written, size_t(content.size() - written));
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        written += n;
+    }
+    ok = ok && fsync(fd.get()) == 0 &&
+         rename(temporary.constData(), encodePath(path).constData()) == 0;
+    if (!ok) unlink(temporary.constData());
+    return ok;
 }
 
 }  // namespace platform

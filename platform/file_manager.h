@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <optional>
 #include <vector>
 
 #include "platform/error.h"
@@ -49,5 +50,18 @@ struct DirectoryEntry {
 // The direct entries of a folder, in the order the file system gives them, without
 // the names that begin with a period. False when the folder cannot be read.
 bool listDirectory(const QString& path, std::vector<DirectoryEntry>* entries);
+
+// The creation and content modification dates of the item at the path itself (a link's
+// own dates), with the same stand-in for a missing creation date as listDirectory. False
+// when nothing is there.
+bool itemDates(const QString& path, QDateTime* creationDate, QDateTime* modificationDate);
+
+// The content of a regular file of at most `maxBytes`, following links; nothing when it
+// cannot be read, is larger, or is not a regular file (never blocks on a FIFO).
+std::optional<QByteArray> readFileContents(const QString& path, qint64 maxBytes);
+
+// Replaces the file's content through a temporary file in the same folder and a rename,
+// so that readers see the old content or the new one, never a mix.
+bool writeFileAtomically(const QString& path, const QByteArray& content);
 
 }  // namespace platform

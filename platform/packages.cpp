@@ -10,16 +10,22 @@ namespace {
 // for; the one list of them in the program.
 const QStringList& packageExtensions() {
     static const QStringList list = {
-        QStringLiteral("app"),       QStringLiteral("bundle"),       QStringLiteral("framework"),
-        QStringLiteral("plugin"),    QStringLiteral("kext"),         QStringLiteral("pkg"),
-        QStringLiteral("mpkg"),      QStringLiteral("xcarchive"),    QStringLiteral("download"),
-        QStringLiteral("photoslibrary"), QStringLiteral("rtfd"),     QStringLiteral("pages"),
-        QStringLiteral("numbers"),   QStringLiteral("key"),          QStringLiteral("savedState"),
-        QStringLiteral("xcodeproj"), QStringLiteral("xcworkspace"),  QStringLiteral("playground"),
-        QStringLiteral("appex"),     QStringLiteral("qlgenerator"),  QStringLiteral("mdimporter"),
-        QStringLiteral("prefPane"),  QStringLiteral("saver"),        QStringLiteral("wdgt"),
-        QStringLiteral("xpc"),       QStringLiteral("dSYM"),         QStringLiteral("fcpbundle"),
-        QStringLiteral("logarchive"), QStringLiteral("musiclibrary"), QStringLiteral("tvlibrary"),
+        QStringLiteral("app"),          QStringLiteral("bundle"),
+        QStringLiteral("framework"),    QStringLiteral("plugin"),
+        QStringLiteral("kext"),         QStringLiteral("pkg"),
+        QStringLiteral("mpkg"),         QStringLiteral("xcarchive"),
+        QStringLiteral("download"),     QStringLiteral("photoslibrary"),
+        QStringLiteral("rtfd"),         QStringLiteral("pages"),
+        QStringLiteral("numbers"),      QStringLiteral("key"),
+        QStringLiteral("savedState"),   QStringLiteral("xcodeproj"),
+        QStringLiteral("xcworkspace"),  QStringLiteral("playground"),
+        QStringLiteral("appex"),        QStringLiteral("qlgenerator"),
+        QStringLiteral("mdimporter"),   QStringLiteral("prefPane"),
+        QStringLiteral("saver"),        QStringLiteral("wdgt"),
+        QStringLiteral("xpc"),          QStringLiteral("dSYM"),
+        QStringLiteral("fcpbundle"),    QStringLiteral("logarchive"),
+        QStringLiteral("musiclibrary"), QStringLiteral("tvlibrary"),
+        QStringLiteral("sparsebundle"),
     };
     return list;
 }

@@ -1,16 +1,21 @@
 #include "platform/services.h"
 
+#include "platform/launch_control.h"
 #include "platform/linux_services.h"
 #include "platform/linux_workspace.h"
+#include "platform/metadata_search_tool.h"
+#include "platform/systemd_user_jobs.h"
+#include "platform/xdg_autostart.h"
 
 namespace platform {
 
 Services linuxServices() {
-    return Services{std::make_shared<LinuxHomeFolder>(), std::make_shared<LinuxVolumeList>(),
-                    std::make_shared<SyslogSystemLog>(),
-                    std::make_shared<InotifyFileCoordinator>(),
-                    std::make_shared<DesktopNotificationGate>(),
-                    std::make_shared<LinuxWorkspace>()};
+    return Services{
+        std::make_shared<LinuxHomeFolder>(),         std::make_shared<LinuxVolumeList>(),
+        std::make_shared<SyslogSystemLog>(),         std::make_shared<InotifyFileCoordinator>(),
+        std::make_shared<DesktopNotificationGate>(), std::make_shared<LinuxWorkspace>(),
+        std::make_shared<ToolMetadataSearch>(),      std::make_shared<XdgAutostartLoginItems>(),
+        std::make_shared<SystemdUserJobs>(),         std::make_shared<LinuxLaunchControl>()};
 }
 
 Services& services() {
@@ -22,6 +27,8 @@ ScopedServices::ScopedServices(Services replacement) : saved_(services()) {
     services() = std::move(replacement);
 }
 
-ScopedServices::~ScopedServices() { services() = std::move(saved_); }
+ScopedServices::~ScopedServices() {
+    services() = std::move(saved_);
+}
 
 }  // namespace platform

@@ -5,6 +5,8 @@
 #include <memory>
 #include <optional>
 
+#include "platform/login_items.h"
+#include "platform/metadata_search.h"
 #include "platform/workspace.h"
 
 // The host services the engine calls on, each behind a small interface with a Linux
@@ -66,6 +68,10 @@ struct Services {
     std::shared_ptr<FileCoordinator> fileCoordinator;
     std::shared_ptr<NotificationGate> notificationGate;
     std::shared_ptr<Workspace> workspace;
+    std::shared_ptr<MetadataSearch> metadata;
+    std::shared_ptr<SessionLoginItems> loginItems;
+    std::shared_ptr<UserJobs> userJobs;
+    std::shared_ptr<LaunchControl> launchControl;
 };
 
 // The services in use. Set them up before work starts (the CLI and tests do); the

@@ -1,17 +1,17 @@
 #include "platform/tree_walk.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 #include <QThreadPool>
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
-#include <dirent.h>
-#include <fcntl.h>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <sys/syscall.h>
-#include <unistd.h>
 #include <vector>
 
 namespace platform {
@@ -241,7 +241,8 @@ private:
             if (err == ENOTDIR || err == ELOOP) {
                 // Replaced by a link or a file since it was listed: that is what we meet now.
                 const unsigned char now = resolveType(parentFd, name, DT_UNKNOWN);
-                if (now != DT_UNKNOWN) s_.visitor.visitEntry({parentFd, entry.name, parentPath, now});
+                if (now != DT_UNKNOWN)
+                    s_.visitor.visitEntry({parentFd, entry.name, parentPath, now});
             } else if (err != ENOENT) {
                 s_.visitor.walkFailed(entry, err);
             }
@@ -267,7 +268,8 @@ private:
     void push(Frame&& frame) {
         stack_.push_back(std::move(frame));
         if (++openFrames_ > kMaxOpenFrames) {
-            while (stack_[lowestOpen_].fd < 0) ++lowestOpen_;
+            while (stack_[lowestOpen_].fd < 0)
+                ++lowestOpen_;
             ::close(stack_[lowestOpen_].fd);
             stack_[lowestOpen_].fd = -1;
             --openFrames_;
@@ -343,7 +345,9 @@ void startHelper(const std::shared_ptr<WalkState>& state) {
 
 }  // namespace
 
-QByteArray WalkEntry::path() const { return joined(dirPath, name); }
+QByteArray WalkEntry::path() const {
+    return joined(dirPath, name);
+}
 
 bool WalkEntry::stat(struct statx* out) const {
     return statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC,

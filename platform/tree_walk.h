@@ -1,8 +1,8 @@
 #pragma once
 
+#include <sys/stat.h>
 #include <QByteArray>
 #include <functional>
-#include <sys/stat.h>
 
 namespace platform {
 

@@ -53,8 +53,9 @@ private:
 };
 
 // Services for a test: the given home folder, no volumes, a recording log, a fake
-// coordinator, no notification centre and a workspace without applications
-// (a FakeWorkspace, see fake_workspace.h).
+// coordinator, no notification centre, a workspace without applications
+// (a FakeWorkspace, see fake_workspace.h) and a search index that lists nothing
+// (a FakeMetadataSearch, see fake_metadata_search.h).
 Services fakeServices(const QString& home);
 
 }  // namespace platform::fakes

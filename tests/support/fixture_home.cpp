@@ -1,71 +1,34 @@
 #include "tests/support/fixture_home.h"
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <cerrno>
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <plist/plist.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <sys/time.h>
-#include <unistd.h>
 
 #include "platform/file_manager.h"
 #include "platform/file_path.h"
+#include "platform/property_list_writer.h"
 
 namespace {
 
 constexpr int kNobody = 65534;
-// Seconds between 1970 and 2001, the epoch of property-list dates.
-constexpr qint64 kPlistEpochOffset = 978307200;
 
-QByteArray bytes(const QString& path) { return platform::encodePath(path); }
+QByteArray bytes(const QString& path) {
+    return platform::encodePath(path);
+}
 
 void makeParents(const QString& path) {
     QByteArray b = bytes(path);
     for (qsizetype i = 1; i < b.size(); ++i) {
         if (b[i] != '/') continue;
         mkdir(b.left(i).constData(), 0755);
-    }
-}
-
-plist_t toPlist(const QVariant& value) {
-    switch (value.typeId()) {
-        case QMetaType::Bool:
-            return plist_new_bool(value.toBool());
-        case QMetaType::Int:
-        case QMetaType::LongLong:
-        case QMetaType::UInt:
-        case QMetaType::ULongLong:
-            return plist_new_uint(value.toULongLong());
-        case QMetaType::Double:
-            return plist_new_real(value.toDouble());
-        case QMetaType::QDateTime: {
-            const qint64 ms = value.toDateTime().toMSecsSinceEpoch();
-            return plist_new_date(int32_t(ms / 1000 - kPlistEpochOffset), int32_t(ms % 1000) * 1000);
-        }
-        case QMetaType::QByteArray: {
-            const QByteArray data = value.toByteArray();
-            return plist_new_data(data.constData(), uint64_t(data.size()));
-        }
-        case QMetaType::QVariantList: {
-            plist_t array = plist_new_array();
-            for (const QVariant& item : value.toList()) plist_array_append_item(array, toPlist(item));
-            return array;
-        }
-        case QMetaType::QVariantMap: {
-            plist_t dict = plist_new_dict();
-            const QVariantMap map = value.toMap();
-            for (auto it = map.begin(); it != map.end(); ++it) {
-                plist_dict_set_item(dict, it.key().toUtf8().constData(), toPlist(it.value()));
-            }
-            return dict;
-        }
-        default:
-            return plist_new_string(value.toString().toUtf8().constData());
     }
 }
 
@@ -79,17 +42,9 @@ void writeBytes(const QString& path, const QByteArray& content) {
 }
 
 QString writePlist(const QString& path, const QVariantMap& content, bool binary) {
-    plist_t root = toPlist(content);
-    char* data = nullptr;
-    uint32_t length = 0;
-    if (binary) {
-        plist_to_bin(root, &data, &length);
-    } else {
-        plist_to_xml(root, &data, &length);
-    }
-    writeBytes(path, QByteArray(data, qsizetype(length)));
-    free(data);
-    plist_free(root);
+    const auto bytes =
+        binary ? platform::binaryPropertyList(content) : platform::xmlPropertyList(content);
+    writeBytes(path, bytes.value_or(QByteArray()));
     return path;
 }
 
@@ -145,6 +100,12 @@ QString FixtureHome::file(const QString& relative, quint64 size, const QDateTime
     return path;
 }
 
+QString FixtureHome::write(const QString& relative, const QByteArray& content) {
+    const QString path = abs(relative);
+    writeBytes(path, content);
+    return path;
+}
+
 QString FixtureHome::sparseFile(const QString& relative, quint64 size) {
     const QString path = abs(relative);
     writeBytes(path, QByteArray());
@@ -172,7 +133,8 @@ QString FixtureHome::appBundle(const QString& relative, const QString& bundleIde
     QVariantMap info = extra;
     info.insert(QStringLiteral("CFBundleIdentifier"), bundleIdentifier);
     const QString name = platform::lastPathComponent(relative).section(u'.', 0, 0);
-    if (!info.contains(QStringLiteral("CFBundleName"))) info.insert(QStringLiteral("CFBundleName"), name);
+    if (!info.contains(QStringLiteral("CFBundleName")))
+        info.insert(QStringLiteral("CFBundleName"), name);
     xmlPlist(relative + QStringLiteral("/Contents/Info.plist"), info);
     file(relative + QStringLiteral("/Contents/MacOS/") + name, 16);
     return abs(relative);
@@ -215,9 +177,13 @@ ScopedUnprivileged::~ScopedUnprivileged() {
     if (setresuid(-1, 0, -1) != 0 || setresgid(-1, 0, -1) != 0) abort();
 }
 
-bool ScopedUnprivileged::runningAsRoot() { return geteuid() == 0; }
+bool ScopedUnprivileged::runningAsRoot() {
+    return geteuid() == 0;
+}
 
-int ScopedUnprivileged::unprivilegedUid() { return runningAsRoot() ? kNobody : int(geteuid()); }
+int ScopedUnprivileged::unprivilegedUid() {
+    return runningAsRoot() ? kNobody : int(geteuid());
+}
 
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
     QDeadlineTimer deadline(timeoutMs);
@@ -234,7 +200,8 @@ QByteArray readAll(const QString& path) {
     QByteArray out;
     char buffer[4096];
     ssize_t n;
-    while ((n = read(fd, buffer, sizeof buffer)) > 0) out.append(buffer, n);
+    while ((n = read(fd, buffer, sizeof buffer)) > 0)
+        out.append(buffer, n);
     close(fd);
     return out;
 }

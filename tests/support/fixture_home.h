@@ -6,6 +6,8 @@
 #include <QVariantMap>
 #include <functional>
 
+#include "tests/support/qt_printing.h"
+
 // Builds throw-away home folders for tests: files of given sizes and dates, folders,
 // links, property lists (XML and binary), application bundles, unreadable folders.
 // Relative paths are below the home folder; names may hold any bytes (see file_path.h).
@@ -23,6 +25,7 @@ public:
 
     QString folder(const QString& relative);
     QString file(const QString& relative, quint64 size = 0, const QDateTime& modified = {});
+    QString write(const QString& relative, const QByteArray& content);
     // A file whose size is set without writing its bytes.
     QString sparseFile(const QString& relative, quint64 size);
     QString symlink(const QString& relative, const QString& target);

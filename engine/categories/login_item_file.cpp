@@ -1,0 +1,139 @@
+#include "engine/categories/login_item_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "engine/application_identity.h"
+#include "platform/file_manager.h"
+#include "platform/file_path.h"
+#include "platform/property_list_writer.h"
+#include "platform/services.h"
+
+namespace {
+
+// A label names a file of ours: it must stay one plain name inside our folder.
+bool isSafeFileName(const QString& name) {
+    return !name.isEmpty() && !name.contains(u'/') && name != u"." && name != u"..";
+}
+
+bool makeFolders(const QString& path) {
+    QString partial;
+    for (const QString& component : path.split(u'/', Qt::SkipEmptyParts)) {
+        partial += u'/' + component;
+        if (mkdir(platform::encodePath(partial).constData(), 0755) != 0 && errno != EEXIST)
+            return false;
+    }
+    return platform::itemKind(path) == platform::ItemKind::Directory;
+}
+
+}  // namespace
+
+QString QSLoginItemFile::bundleID() const {
+    std::lock_guard lock(mutex_);
+    return bundleID_;
+}
+
+void QSLoginItemFile::setBundleID(const QString& id) {
+    std::lock_guard lock(mutex_);
+    bundleID_ = id;
+}
+
+QString QSLoginItemFile::helperBundleID() const {
+    std::lock_guard lock(mutex_);
+    return helperBundleID_;
+}
+
+void QSLoginItemFile::setHelperBundleID(const QString& id) {
+    std::lock_guard lock(mutex_);
+    helperBundleID_ = id;
+}
+
+QString QSLoginItemFile::helperPath() const {
+    std::lock_guard lock(mutex_);
+    return helperPath_;
+}
+
+void QSLoginItemFile::setHelperPath(const QString& path) {
+    std::lock_guard lock(mutex_);
+    helperPath_ = path;
+}
+
+void QSLoginItemFile::setSelected(bool selected) {
+    setSelected(selected, false);
+    if (selected) {
+        load();
+    } else {
+        unload();
+    }
+}
+
+void QSLoginItemFile::setSelected(bool selected, bool) {
+    QSScannedFile::setSelected(selected);
+}
+
+void QSLoginItemFile::load() {
+    addLoginItem();
+}
+
+void QSLoginItemFile::unload() {
+    if (!helperBundleID().isEmpty()) {
+        performTaskWithCommand(QStringLiteral("unload"));
+    } else {
+        removeLaunchdItem();
+    }
+}
+
+bool QSLoginItemFile::addLoginItem() {
+    if (!platform::services().loginItems->insertItemLast(path())) return false;
+    // From now on the item is an entry of the login-items list like any other.
+    setHelperPath(QString());
+    setHelperBundleID(QString());
+    return true;
+}
+
+void QSLoginItemFile::removeLaunchdItem() {
+    const QString own = path();
+    auto& list = *platform::services().loginItems;
+    for (const auto& entry : list.snapshot()) {
+        if (entry.resolvedPath && entry.resolvedPath->startsWith(own)) {
+            list.removeItem(entry);
+            return;
+        }
+    }
+}
+
+QString QSLoginItemFile::temporaryPlistPath() const {
+    const QString label = helperBundleID().isEmpty() ? bundleID() : helperBundleID();
+    const QString program = helperPath().isEmpty() ? path() : helperPath();
+    if (!isSafeFileName(label) || program.isEmpty()) return QString();
+    const QVariantMap job{
+        {QStringLiteral("Disabled"), true},
+        {QStringLiteral("KeepAlive"), true},
+        {QStringLiteral("Label"), label},
+        {QStringLiteral("LimitLoadToSessionType"), QStringLiteral("Aqua")},
+        {QStringLiteral("RunAtLoad"), true},
+        {QStringLiteral("WorkingDirectory"), platform::deletingLastPathComponent(program)},
+        {QStringLiteral("Program"), program},
+        {QStringLiteral("ProgramArguments"),
+         QVariantList{program, QStringLiteral("-RunAsAgent"), QStringLiteral("YES")}},
+    };
+    const auto data = platform::xmlPropertyList(job);
+    const QString folder =
+        platform::appendPathComponent(userCachesFolder(), kApplicationBundleIdentifier);
+    if (!data || !makeFolders(folder)) return QString();
+    const QString file = platform::appendPathComponent(folder, label + QStringLiteral(".plist"));
+    platform::removeFile(file, nullptr);
+    const int fd = open(platform::encodePath(file).constData(),
+                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) return QString();
+    const bool written = write(fd, data->constData(), size_t(data->size())) == data->size();
+    close(fd);
+    return written ? file : QString();
+}
+
+void QSLoginItemFile::performTaskWithCommand(const QString& command) {
+    const QString plist = temporaryPlistPath();
+    if (plist.isNull()) return;
+    platform::services().launchControl->start({command, QStringLiteral("-wF"), plist});
+}

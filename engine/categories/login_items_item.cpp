@@ -1,0 +1,75 @@
+#include "engine/categories/login_items_item.h"
+
+#include <algorithm>
+
+#include "engine/categories/login_item_helper.h"
+#include "engine/disk_utilities.h"
+#include "platform/file_manager.h"
+#include "platform/file_path.h"
+
+namespace {
+
+// Fills what every login item shows: its name, dates and a size of one byte.
+bool describe(QSLoginItemFile& item, const QString& path) {
+    QDateTime created, modified;
+    if (!platform::itemDates(path, &created, &modified)) return false;
+    item.setPath(path);
+    item.setFileName(QStringLiteral("%1 Login Item").arg(platform::lastPathComponent(path)));
+    item.setAttributes(
+        {{kNSURLCreationDateKey, created}, {kNSURLContentModificationDateKey, modified}});
+    item.setModificationDate(modified);
+    item.setFileSize(1);
+    return true;
+}
+
+}  // namespace
+
+QString QSLoginItemsItem::path() const {
+    return QSDiskUtilities::sharedInstance().homeDirectoryPath();
+}
+
+QStringList QSLoginItemsItem::findLargeFiles() {
+    return spotlightListing(QStringLiteral("/"),
+                            {QStringLiteral("kMDItemContentType=com.apple.application-bundle")});
+}
+
+std::shared_ptr<QSLoginItemFile> QSLoginItemsItem::helperItem(const QString& application) {
+    const QString helpers =
+        platform::appendPathComponent(application, QStringLiteral("Contents/Library/LoginItems"));
+    std::vector<platform::DirectoryEntry> entries;
+    if (!platform::listDirectory(helpers, &entries) || entries.empty()) return nullptr;
+    // Directory order differs between file systems; the first name in sorted order is
+    // the same everywhere.
+    const auto first =
+        std::min_element(entries.begin(), entries.end(),
+                         [](const auto& a, const auto& b) { return a.name < b.name; });
+    auto item = std::make_shared<QSLoginItemFile>();
+    if (!describe(*item, application)) return nullptr;
+    item->setHelperPath(first->path);
+    item->setHelperBundleID(QSLoginItemHelper::helperBundleIDForPath(first->path));
+    item->setBundleID(QSLoginItemHelper::helperBundleIDForPath(application));
+    return item;
+}
+
+std::shared_ptr<QSLoginItemFile> QSLoginItemsItem::listItem(const QString& path) {
+    auto item = std::make_shared<QSLoginItemFile>();
+    if (!describe(*item, path)) return nullptr;
+    item->setBundleID(QSLoginItemHelper::helperBundleIDForPath(path));
+    return item;
+}
+
+QSScanResultPtr QSLoginItemsItem::actuallyScan() {
+    if (!platformGateOpen()) return gatedResult();
+    auto& helper = QSLoginItemHelper::sharedInstance();
+    QList<QSScannedFilePtr> entries;
+    const auto record = [&](const std::shared_ptr<QSLoginItemFile>& item) {
+        if (!item) return;
+        item->setSelected(helper.itemIsEnabled(*item), true);
+        entries.append(item);
+    };
+    for (const QString& application : findLargeFiles())
+        record(helperItem(application));
+    for (const QString& path : helper.launchdItems())
+        record(listItem(path));
+    return std::make_shared<QSUnremovableScanResult>(title(), key(), 0, entries, kPathMarkerLarge);
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "engine/categories/login_item_file.h"
+#include "engine/categories/spotlight_search.h"
+
+// The applications that start at login, through a helper inside the bundle or through the
+// login-items list. Never deleted: their switches turn them on and off.
+class QSLoginItemsItem : public QSSpotlightScanItem {
+public:
+    static std::shared_ptr<QSLoginItemsItem> item() { return std::make_shared<QSLoginItemsItem>(); }
+
+    QString title() const override { return QStringLiteral("Login Items"); }
+    QString key() const override { return QStringLiteral("actual-login-items"); }
+    QString path() const override;
+    bool hasDetails() const override { return true; }
+    QSScanResultPtr actuallyScan() override;
+
+    QStringList findLargeFiles();
+
+protected:
+    QStringList spotlightPaths() override { return findLargeFiles(); }
+    QString pathMarker() const override { return kPathMarkerLarge; }
+
+private:
+    std::shared_ptr<QSLoginItemFile> helperItem(const QString& application);
+    std::shared_ptr<QSLoginItemFile> listItem(const QString& path);
+};

@@ -1,0 +1,41 @@
+#include "platform/fakes/fake_login_items.h"
+
+namespace platform::fakes {
+
+QList<LoginListEntry> FakeSessionLoginItems::snapshot() const {
+    std::lock_guard lock(mutex_);
+    QList<LoginListEntry> list;
+    for (qsizetype i = 0; i < paths_.size(); ++i) {
+        const QString& path = paths_[i];
+        list.append({path, unresolvable.contains(path) ? std::nullopt : std::optional(path)});
+    }
+    return list;
+}
+
+bool FakeSessionLoginItems::insertItemLast(const QString& path) {
+    std::lock_guard lock(mutex_);
+    paths_.append(path);
+    return true;
+}
+
+bool FakeSessionLoginItems::removeItem(const LoginListEntry& entry) {
+    std::lock_guard lock(mutex_);
+    return paths_.removeOne(entry.id);
+}
+
+QStringList FakeSessionLoginItems::paths() const {
+    std::lock_guard lock(mutex_);
+    return paths_;
+}
+
+void RecordingLaunchControl::start(const QStringList& arguments) {
+    std::lock_guard lock(mutex_);
+    calls_.append(arguments);
+}
+
+QList<QStringList> RecordingLaunchControl::calls() const {
+    std::lock_guard lock(mutex_);
+    return calls_;
+}
+
+}  // namespace platform::fakes

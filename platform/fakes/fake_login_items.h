@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QStringList>
+#include <mutex>
+
+#include "platform/login_items.h"
+
+namespace platform::fakes {
+
+// A login-items list in memory. Paths in `unresolvable` stay in the list but do not
+// resolve.
+class FakeSessionLoginItems : public SessionLoginItems {
+public:
+    explicit FakeSessionLoginItems(QStringList paths = {}) : paths_(std::move(paths)) {}
+    QList<LoginListEntry> snapshot() const override;
+    bool insertItemLast(const QString& path) override;
+    bool removeItem(const LoginListEntry& entry) override;
+    QStringList paths() const;
+    QStringList unresolvable;
+
+private:
+    mutable std::mutex mutex_;
+    QStringList paths_;
+};
+
+class FakeUserJobs : public UserJobs {
+public:
+    explicit FakeUserJobs(QList<QVariantMap> jobs = {}) : jobs_(std::move(jobs)) {}
+    QList<QVariantMap> allJobDictionaries() const override { return jobs_; }
+
+private:
+    QList<QVariantMap> jobs_;
+};
+
+class RecordingLaunchControl : public LaunchControl {
+public:
+    void start(const QStringList& arguments) override;
+    QList<QStringList> calls() const;
+
+private:
+    mutable std::mutex mutex_;
+    QList<QStringList> calls_;
+};
+
+}  // namespace platform::fakes

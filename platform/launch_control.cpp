@@ -1,0 +1,35 @@
+#include "platform/launch_control.h"
+
+#include <QProcess>
+
+#include "platform/file_manager.h"
+#include "platform/property_list.h"
+
+namespace platform {
+
+LinuxLaunchControl::LinuxLaunchControl(QString launchctl, QString systemctl)
+    : launchctl_(std::move(launchctl)), systemctl_(std::move(systemctl)) {}
+
+QString LinuxLaunchControl::unitForLabel(const QString& label) {
+    static const QStringList unitTypes = {QStringLiteral(".service"), QStringLiteral(".timer"),
+                                          QStringLiteral(".socket"), QStringLiteral(".target")};
+    for (const QString& type : unitTypes) {
+        if (label.endsWith(type)) return label;
+    }
+    return label + QStringLiteral(".service");
+}
+
+void LinuxLaunchControl::start(const QStringList& arguments) {
+    if (fileExistsAtPath(launchctl_)) {
+        QProcess::startDetached(launchctl_, arguments);
+        return;
+    }
+    if (arguments.size() < 2 || arguments.first() != u"unload") return;
+    const auto plist = propertyListDictionaryAtPath(arguments.last());
+    const QString label = plist ? plist->value(QStringLiteral("Label")).toString() : QString();
+    if (label.isEmpty()) return;
+    QProcess::startDetached(systemctl_, {QStringLiteral("--user"), QStringLiteral("disable"),
+                                         QStringLiteral("--now"), unitForLabel(label)});
+}
+
+}  // namespace platform

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+#include <optional>
+
+// What starts when the user logs in: the session's login-items list and the user's
+// background jobs.
+namespace platform {
+
+struct LoginListEntry {
+    QString id;                           // identifies the entry within the list
+    std::optional<QString> resolvedPath;  // what it starts; empty when it cannot be resolved
+};
+
+class SessionLoginItems {
+public:
+    virtual ~SessionLoginItems() = default;
+    // The enabled entries, in list order.
+    virtual QList<LoginListEntry> snapshot() const = 0;
+    // Adds an entry that starts `path` at the end of the list; false when nothing was added.
+    virtual bool insertItemLast(const QString& path) = 0;
+    virtual bool removeItem(const LoginListEntry& entry) = 0;
+};
+
+class UserJobs {
+public:
+    virtual ~UserJobs() = default;
+    // One dictionary per job of the user's service manager: "Label" and, while the job
+    // runs, "PID". Empty when no service manager can be reached.
+    virtual QList<QVariantMap> allJobDictionaries() const = 0;
+};
+
+class LaunchControl {
+public:
+    virtual ~LaunchControl() = default;
+    // Starts the job-control tool with these arguments and returns without waiting.
+    virtual void start(const QStringList& arguments) = 0;
+};
+
+}  // namespace platform

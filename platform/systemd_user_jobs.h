@@ -1,0 +1,16 @@
+#pragma once
+
+#include "platform/login_items.h"
+
+namespace platform {
+
+// The user's jobs as systemd user services, asked over the session bus: "Label" is the
+// unit name without ".service" (so that a job named after a bundle identifier matches
+// it), "PID" the main process of a running service. Empty, quickly, when no user manager
+// answers.
+class SystemdUserJobs : public UserJobs {
+public:
+    QList<QVariantMap> allJobDictionaries() const override;
+};
+
+}  // namespace platform

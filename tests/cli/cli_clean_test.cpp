@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <vector>
+
+#include "platform/file_path.h"
+#include "tests/support/fixture_home.h"
+
+namespace {
+
+struct Result {
+    int status;
+    QByteArray out;
+    QByteArray err;
+};
+
+QByteArray drain(int fd) {
+    QByteArray out;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = read(fd, buffer, sizeof buffer)) > 0)
+        out.append(buffer, n);
+    close(fd);
+    return out;
+}
+
+// Runs the CLI with arguments passed as raw bytes, the way a script hands over a path
+// (QProcess would re-encode them). Standard input is /dev/null: there is no terminal.
+Result runCli(const QList<QByteArray>& arguments) {
+    std::vector<QByteArray> storage = {QByteArray(SWEEPWELL_CLI_PATH)};
+    storage.insert(storage.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (QByteArray& a : storage)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    int out[2], err[2];
+    if (pipe(out) != 0 || pipe(err) != 0) return {-1, {}, {}};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int devNull = open("/dev/null", O_RDONLY);
+        dup2(devNull, 0);
+        dup2(out[1], 1);
+        dup2(err[1], 2);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(out[1]);
+    close(err[1]);
+    // Error output is small; reading stdout first cannot dead-lock on it.
+    Result result{-1, drain(out[0]), drain(err[0])};
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+// A raw JSON string value as it appears in the output, between its quotes.
+QByteArray rawJsonPathOf(const QByteArray& json, const QByteArray& marker) {
+    const qsizetype at = json.indexOf(marker);
+    const qsizetype start = json.lastIndexOf("\"path\": \"", at) + 9;
+    return json.mid(start, json.indexOf('"', at) - start);
+}
+
+class CliCleanTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        badName_ = QByteArray("bad-\xff\xfe-cache");
+        home_.file(QStringLiteral("Library/Caches/") + platform::decodePath(badName_) +
+                       QStringLiteral("/data"),
+                   100);
+        home_.file(QStringLiteral("Library/Caches/org.example.keep/data"), 50);
+    }
+    QList<QByteArray> args(std::initializer_list<QByteArray> rest) {
+        QList<QByteArray> list = {"clean", "--home", platform::encodePath(home_.path()),
+                                  "--category", "application-caches"};
+        list.append(rest);
+        return list;
+    }
+    FixtureHome home_;
+    QByteArray badName_;
+};
+
+TEST_F(CliCleanTest, AnEntryWithAnUndecodableNameIsListedAndRemovedByItsEscapedPath) {
+    const Result scan = runCli({"scan", "--json", "--home", platform::encodePath(home_.path()),
+                                "--category", "application-caches"});
+    ASSERT_EQ(scan.status, 0) << scan.err.constData();
+    const QByteArray escaped = rawJsonPathOf(scan.out, "-cache\"");
+    EXPECT_TRUE(escaped.contains("\\udcff\\udcfe")) << escaped.constData();
+
+    const Result clean = runCli(args({"--path", escaped, "--yes", "--json"}));
+    EXPECT_EQ(clean.status, 0) << clean.err.constData();
+    const QJsonArray removed =
+        QJsonDocument::fromJson(clean.out).object().value(QStringLiteral("removed")).toArray();
+    ASSERT_EQ(removed.size(), 1);
+    EXPECT_EQ(removed[0].toObject().value(QStringLiteral("size")).toInt(), 100);
+    EXPECT_FALSE(
+        exists(home_.abs(QStringLiteral("Library/Caches/") + platform::decodePath(badName_))));
+    EXPECT_TRUE(exists(home_.abs(QStringLiteral("Library/Caches/org.example.keep"))));
+}
+
+TEST_F(CliCleanTest, RawBytesWorkAsWellAsTheEscapedForm) {
+    const QByteArray raw =
+        platform::encodePath(home_.abs(QStringLiteral("Library/Caches"))) + "/" + badName_;
+    const Result clean = runCli(args({"--path", raw, "--yes"}));
+    EXPECT_EQ(clean.status, 0) << clean.err.constData();
+    EXPECT_TRUE(clean.out.contains("Freed 100.00 bytes (100 bytes)")) << clean.out.constData();
+    EXPECT_TRUE(exists(home_.abs(QStringLiteral("Library/Caches/org.example.keep"))));
+}
+
+TEST_F(CliCleanTest, WithoutATerminalOrYesNothingIsRemoved) {
+    const Result clean = runCli(args({}));
+    EXPECT_EQ(clean.status, 2);
+    EXPECT_TRUE(clean.err.contains("org.example.keep"));
+    EXPECT_TRUE(exists(home_.abs(QStringLiteral("Library/Caches/org.example.keep/data"))));
+}
+
+TEST_F(CliCleanTest, FailuresAreReportedWithTheirReasonAndExitStatusOne) {
+    if (!home_.setImmutable(QStringLiteral("Library/Caches/org.example.keep/data"), true)) {
+        GTEST_SKIP() << "no immutable files here";
+    }
+    const Result clean = runCli(args({"--yes", "--json"}));
+    home_.setImmutable(QStringLiteral("Library/Caches/org.example.keep/data"), false);
+    EXPECT_EQ(clean.status, 1);
+    const QJsonArray removed =
+        QJsonDocument::fromJson(clean.out).object().value(QStringLiteral("removed")).toArray();
+    ASSERT_EQ(removed.size(), 1);
+    const QJsonArray failed = removed[0].toObject().value(QStringLiteral("failedFiles")).toArray();
+    ASSERT_EQ(failed.size(), 1);
+    const QJsonObject error = failed[0].toObject().value(QStringLiteral("error")).toObject();
+    EXPECT_EQ(error.value(QStringLiteral("code")).toInt(), 513);
+    EXPECT_EQ(removed[0].toObject().value(QStringLiteral("size")).toInt(), 100);
+}
+
+}  // namespace

@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "platform/editable_desktop_file.h"
+#include "platform/file_path.h"
+#include "platform/launch_control.h"
+#include "platform/property_list_writer.h"
+#include "platform/systemd_user_jobs.h"
+#include "platform/xdg_autostart.h"
+#include "tests/support/fixture_home.h"
+
+namespace {
+
+TEST(EditableDesktopFile, KeepsEveryLineItDoesNotChange) {
+    FixtureHome home;
+    const QByteArray original =
+        "# a comment\n[Desktop Entry]\nName=Thing\nName[de]=Ding\nX-Unknown=keep me\n"
+        "Exec=thing --flag\n\n[Desktop Action new]\nExec=other\n";
+    const QString path = home.write(QStringLiteral("thing.desktop"), original);
+    auto file = platform::EditableDesktopFile::read(path);
+    ASSERT_TRUE(file);
+    file->setValue(QStringLiteral("Hidden"), QStringLiteral("true"));
+    file->setValue(QStringLiteral("Name"), QStringLiteral("Renamed"));
+    ASSERT_TRUE(file->save(path));
+    EXPECT_EQ(readAll(path),
+              "# a comment\n[Desktop Entry]\nName=Renamed\nName[de]=Ding\nX-Unknown=keep me\n"
+              "Exec=thing --flag\nHidden=true\n\n[Desktop Action new]\nExec=other\n");
+    EXPECT_EQ(file->entry().value(QStringLiteral("Exec")), u"thing --flag");
+    file->removeKey(QStringLiteral("Hidden"));
+    EXPECT_FALSE(file->toBytes().contains("Hidden"));
+}
+
+TEST(EditableDesktopFile, ExecQuotingRoundTrips) {
+    for (const QString& program :
+         {QStringLiteral("/opt/My App/bin/run"), QStringLiteral("/a/\"q\"$`\\%x")}) {
+        auto file = platform::EditableDesktopFile::create();
+        file.setValue(QStringLiteral("Exec"), platform::quotedExecArgument(program));
+        EXPECT_EQ(platform::execProgram(file.entry().value(QStringLiteral("Exec"))), program);
+    }
+    EXPECT_EQ(platform::execProgram(QStringLiteral("  run --now %U")), u"run");
+}
+
+class XdgAutostartTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        user_ = home_.folder(QStringLiteral("config/autostart"));
+        system_ = home_.folder(QStringLiteral("xdg/autostart"));
+        tool_ = home_.file(QStringLiteral("bin/tool"), 1);
+        chmod(platform::encodePath(tool_).constData(), 0755);
+        app_ = home_.appBundle(QStringLiteral("Apps/Clock.app"), QStringLiteral("org.clock"));
+        chmod(platform::encodePath(app_ + QStringLiteral("/Contents/MacOS/Clock")).constData(),
+              0755);
+        savedPath_ = qgetenv("PATH");
+        qputenv("PATH", platform::encodePath(home_.abs(QStringLiteral("bin"))) + ":/usr/bin:/bin");
+    }
+    void TearDown() override { qputenv("PATH", savedPath_); }
+
+    QString entry(const QString& folder, const QString& name, const QByteArray& body) {
+        return home_.write(folder.mid(home_.path().size() + 1) + u'/' + name,
+                           "[Desktop Entry]\n" + body);
+    }
+    QStringList resolved() {
+        QStringList paths;
+        for (const auto& e : list_.snapshot())
+            paths.append(e.resolvedPath.value_or(QStringLiteral("?")));
+        return paths;
+    }
+
+    FixtureHome home_;
+    QString user_, system_, tool_, app_;
+    QByteArray savedPath_;
+    platform::XdgAutostartLoginItems list_{home_.abs(QStringLiteral("config/autostart")),
+                                           {home_.abs(QStringLiteral("xdg/autostart"))}};
+};
+
+TEST_F(XdgAutostartTest, UserEntriesHideSystemOnesAndDisabledEntriesAreLeftOut) {
+    entry(system_, QStringLiteral("a.desktop"), "Exec=tool --daemon\n");
+    entry(system_, QStringLiteral("b.desktop"), "Exec=/bin/sh\n");
+    entry(user_, QStringLiteral("b.desktop"), "Exec=/bin/sh\nHidden=true\n");
+    entry(system_, QStringLiteral("c.desktop"), "Exec=/bin/sh\nX-GNOME-Autostart-enabled=false\n");
+    entry(user_, QStringLiteral("d.desktop"),
+          "Exec=\"" + platform::encodePath(app_) + "/Contents/MacOS/Clock\"\n");
+    entry(user_, QStringLiteral("e.desktop"), "Exec=no-such-program\n");
+    entry(user_, QStringLiteral("notes.txt"), "Exec=/bin/sh\n");
+    EXPECT_EQ(resolved(), (QStringList{tool_, app_, QStringLiteral("?")}));
+}
+
+TEST_F(XdgAutostartTest, InsertingAndRemovingRoundTrips) {
+    ASSERT_TRUE(list_.insertItemLast(app_));
+    ASSERT_EQ(resolved(), QStringList{app_});
+    const auto entries = list_.snapshot();
+    ASSERT_TRUE(list_.removeItem(entries.first()));
+    EXPECT_TRUE(resolved().isEmpty());
+    EXPECT_FALSE(exists(user_ + u'/' + entries.first().id));
+}
+
+TEST_F(XdgAutostartTest, ASystemEntryIsHiddenByAUserOverrideAndComesBack) {
+    const QString system = entry(system_, QStringLiteral("tool.desktop"), "Exec=tool\nX-Keep=1\n");
+    const QByteArray before = readAll(system);
+    ASSERT_TRUE(list_.removeItem(list_.snapshot().first()));
+    EXPECT_TRUE(resolved().isEmpty());
+    EXPECT_EQ(readAll(system), before);
+    const QByteArray override = readAll(user_ + QStringLiteral("/tool.desktop"));
+    EXPECT_TRUE(override.contains("Hidden=true"));
+    EXPECT_TRUE(override.contains("X-Keep=1"));
+    ASSERT_TRUE(list_.insertItemLast(tool_));
+    EXPECT_EQ(resolved(), QStringList{tool_});
+    EXPECT_FALSE(exists(user_ + QStringLiteral("/tool.desktop")));
+}
+
+TEST(LinuxLaunchControl, TheStandInDisablesTheUserServiceNamedByTheLabel) {
+    FixtureHome home;
+    const QString record = home.abs(QStringLiteral("calls"));
+    const QString systemctl =
+        home.write(QStringLiteral("systemctl"),
+                   "#!/bin/sh\necho \"$@\" > '" + platform::encodePath(record) + "'\n");
+    chmod(platform::encodePath(systemctl).constData(), 0755);
+    const QString plist =
+        home.write(QStringLiteral("job.plist"),
+                   platform::xmlPropertyList(
+                       QVariantMap{{QStringLiteral("Label"), QStringLiteral("org.x.helper")}})
+                       .value());
+    platform::LinuxLaunchControl control(home.abs(QStringLiteral("no-launchctl")), systemctl);
+    control.start({QStringLiteral("unload"), QStringLiteral("-wF"), plist});
+    ASSERT_TRUE(waitUntil([&] { return readAll(record).endsWith('\n'); }));
+    EXPECT_EQ(readAll(record), "--user disable --now org.x.helper.service\n");
+    EXPECT_EQ(platform::LinuxLaunchControl::unitForLabel(QStringLiteral("a.timer")), u"a.timer");
+}
+
+TEST(SystemdUserJobs, NoReachableManagerMeansNoJobs) {
+    const QByteArray saved = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
+    const auto jobs = platform::SystemdUserJobs().allJobDictionaries();
+    qputenv("DBUS_SESSION_BUS_ADDRESS", saved);
+    for (const auto& job : jobs)
+        EXPECT_TRUE(job.contains(QStringLiteral("Label")));
+}
+
+}  // namespace
