@@ -10,6 +10,7 @@
 
 #include "platform/file_path.h"
 #include "platform/tree_walk.h"
+#include "platform/unique_fd.h"
 
 namespace platform {
 namespace {
@@ -19,29 +20,10 @@ constexpr int kSizeThreads = 2;
 // Unlinking waits on the disk's journal, so more threads than cores still pay off.
 constexpr int kRemovalThreads = 4;
 
-class Fd {
-public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    void reset(int fd) {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = fd;
-    }
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-
-private:
-    int fd_;
-};
-
 // An absolute path split into its opened parent folder and last name. Trailing
 // separators are dropped first, so "dir/link/" names the link, not its target.
 struct ParentAndName {
-    Fd parent;
+    UniqueFd parent;
     QByteArray name;
     int error = 0;
 };
@@ -160,8 +142,8 @@ quint64 sizeOfItem(const QString& path) {
     if (item->error != 0 || !lstatAt(*item, &st)) return 0;
     if (!S_ISDIR(st.stx_mode)) return st.stx_size;
     if (isMountPoint(*item)) return 0;
-    Fd dir(openat(item->parent.get(), item->name.constData(),
-                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    UniqueFd dir(openat(item->parent.get(), item->name.constData(),
+                        O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!dir.valid()) return 0;
     SizeVisitor visitor;
     walkTree(dir.get(), encodePath(path), visitor, kSizeThreads);
@@ -191,8 +173,8 @@ void removeDirectory(const QString& path, bool keepContainingFolder,
         failures->push_back({path, error});
         return;
     }
-    Fd dir(openat(item->parent.get(), item->name.constData(),
-                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    UniqueFd dir(openat(item->parent.get(), item->name.constData(),
+                        O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!dir.valid()) {
         failures->push_back({path, Error::fromErrno(errno, path)});
         return;
@@ -250,7 +232,7 @@ bool itemDates(const QString& path, QDateTime* creationDate, QDateTime* modifica
 }
 
 std::optional<QByteArray> readFileContents(const QString& path, qint64 maxBytes) {
-    Fd fd(open(encodePath(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    UniqueFd fd(open(encodePath(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat st;
     if (!fd.valid() || fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > maxBytes) {
         return std::nullopt;
@@ -268,7 +250,7 @@ std::optional<QByteArray> readFileContents(const QString& path, qint64 maxBytes)
 
 bool writeFileAtomically(const QString& path, const QByteArray& content) {
     QByteArray temporary = encodePath(path) + ".XXXXXX";
-    Fd fd(mkostemp(temporary.data(), O_CLOEXEC));
+    UniqueFd fd(mkostemp(temporary.data(), O_CLOEXEC));
     if (!fd.valid()) return false;
     bool ok = fchmod(fd.get(), 0644) == 0;
     for (qsizetype written = 0; ok && written < content.size();) {

@@ -44,10 +44,96 @@ quint64 readBigEndian(const QByteArray& data, qsizetype offset, int bytes) {
 quint64 binaryNestingBound(const QByteArray& data) {
     constexpr qsizetype kTrailer = 32;
     const quint64 size = quint64(data.size());
-    if (data.size() < 8 + kTrailer)
-        return size;
+    if (data.size() < 8 + kTrailer) return size;
     return std::min(size, readBigEndian(data, data.size() - 24, 8));
 }
+
+// Whether every dictionary key of a binary list is a string without a NUL character.
+// libplist accepts other keys but then asserts, aborting the process, when one is read;
+// so a list failing this gives no value. Anything this reader cannot follow is left to
+// libplist, which rejects it.
+class BinaryKeyCheck {
+public:
+    explicit BinaryKeyCheck(const QByteArray& data) : data_(data) {
+        const qsizetype size = data_.size();
+        if (size < 8 + 32) return;
+        offsetSize_ = int(quint8(data_[size - 26]));
+        refSize_ = int(quint8(data_[size - 25]));
+        objects_ = readBigEndian(data_, size - 24, 8);
+        table_ = readBigEndian(data_, size - 8, 8);
+        readable_ = offsetSize_ >= 1 && offsetSize_ <= 8 && refSize_ >= 1 && refSize_ <= 8 &&
+                    objects_ <= quint64(size) && fits(table_, objects_ * quint64(offsetSize_));
+    }
+
+    bool keysArePlainText() const {
+        if (!readable_) return true;
+        for (quint64 i = 0; i < objects_; ++i) {
+            if (!dictionaryKeysArePlainText(objectOffset(i))) return false;
+        }
+        return true;
+    }
+
+private:
+    quint64 objectOffset(quint64 index) const {
+        return readBigEndian(data_, qsizetype(table_ + index * quint64(offsetSize_)), offsetSize_);
+    }
+
+    bool fits(quint64 offset, quint64 length) const {
+        return offset <= quint64(data_.size()) && length <= quint64(data_.size()) - offset;
+    }
+
+    // The element count of the object at `offset` and where its elements start; false when
+    // it cannot be read.
+    bool count(quint64 offset, quint64* count, quint64* start) const {
+        const quint8 marker = quint8(data_[qsizetype(offset)]);
+        *count = marker & 0x0f;
+        *start = offset + 1;
+        if (*count != 0x0f) return true;
+        if (!fits(*start, 1) || (quint8(data_[qsizetype(*start)]) & 0xf0) != 0x10) return false;
+        const int bytes = 1 << (quint8(data_[qsizetype(*start)]) & 0x0f);
+        if (bytes > 8 || !fits(*start + 1, quint64(bytes))) return false;
+        *count = readBigEndian(data_, qsizetype(*start + 1), bytes);
+        *start += 1 + quint64(bytes);
+        return true;
+    }
+
+    bool dictionaryKeysArePlainText(quint64 offset) const {
+        quint64 keys = 0;
+        quint64 start = 0;
+        if (!fits(offset, 1) || (quint8(data_[qsizetype(offset)]) & 0xf0) != 0xd0) return true;
+        if (!count(offset, &keys, &start) || keys > quint64(data_.size()) ||
+            !fits(start, keys * quint64(refSize_)))
+            return true;
+        for (quint64 k = 0; k < keys; ++k) {
+            const quint64 ref =
+                readBigEndian(data_, qsizetype(start + k * quint64(refSize_)), refSize_);
+            if (ref < objects_ && !isPlainText(objectOffset(ref))) return false;
+        }
+        return true;
+    }
+
+    bool isPlainText(quint64 offset) const {
+        quint64 length = 0;
+        quint64 start = 0;
+        if (!fits(offset, 1) || !count(offset, &length, &start)) return false;
+        const quint8 kind = quint8(data_[qsizetype(offset)]) & 0xf0;
+        if (kind != 0x50 && kind != 0x60) return false;
+        const quint64 bytes = kind == 0x50 ? length : length * 2;
+        if (length > quint64(data_.size()) || !fits(start, bytes)) return true;
+        const QByteArrayView text(data_.constData() + start, qsizetype(bytes));
+        for (qsizetype i = 0; i < text.size(); i += kind == 0x50 ? 1 : 2) {
+            if (text[i] == 0 && (kind == 0x50 || text[i + 1] == 0)) return false;
+        }
+        return true;
+    }
+
+    const QByteArray& data_;
+    bool readable_ = false;
+    int offsetSize_ = 0;
+    int refSize_ = 0;
+    quint64 objects_ = 0;
+    quint64 table_ = 0;
+};
 
 // The XML reader nests only at "<array" and "<dict" tags; counted without regard to case
 // so that the bound holds whatever spelling libplist accepts.
@@ -69,16 +155,14 @@ quint64 xmlNestingBound(const QByteArray& data) {
 // The stack a parse of `data` may need, or 0 when that is more than we reserve.
 size_t stackFor(const QByteArray& data) {
     const quint64 levels = (isBinary(data) ? binaryNestingBound(data) : xmlNestingBound(data)) + 2;
-    if (levels > (kMaxStackBytes - kBaseStackBytes) / kStackBytesPerLevel)
-        return 0;
+    if (levels > (kMaxStackBytes - kBaseStackBytes) / kStackBytesPerLevel) return 0;
     return kBaseStackBytes + size_t(levels) * kStackBytesPerLevel;
 }
 
 // Runs `work` on a thread of its own with the given stack and waits for it.
 bool runWithStack(size_t stackBytes, const std::function<void()>& work) {
     pthread_attr_t attributes;
-    if (pthread_attr_init(&attributes) != 0)
-        return false;
+    if (pthread_attr_init(&attributes) != 0) return false;
     pthread_t thread;
     bool started = pthread_attr_setstacksize(&attributes, stackBytes) == 0;
     auto* task = const_cast<std::function<void()>*>(&work);
@@ -90,39 +174,43 @@ bool runWithStack(size_t stackBytes, const std::function<void()>& work) {
                              },
                              task) == 0;
     pthread_attr_destroy(&attributes);
-    if (started)
-        pthread_join(thread, nullptr);
+    if (started) pthread_join(thread, nullptr);
     return started;
 }
 
-QVariant toVariant(plist_t node, int depth, bool* tooDeep);
+QVariant toVariant(plist_t node, int depth, bool* rejected);
 
-QVariant arrayToVariant(plist_t node, int depth, bool* tooDeep) {
+QVariant arrayToVariant(plist_t node, int depth, bool* rejected) {
     QVariantList list;
     plist_array_iter iter = nullptr;
     plist_array_new_iter(node, &iter);
     plist_t item = nullptr;
-    for (plist_array_next_item(node, iter, &item); item && !*tooDeep;
+    for (plist_array_next_item(node, iter, &item); item && !*rejected;
          plist_array_next_item(node, iter, &item)) {
-        list.append(toVariant(item, depth + 1, tooDeep));
+        list.append(toVariant(item, depth + 1, rejected));
     }
     free(iter);
     return list;
 }
 
-QVariant dictToVariant(plist_t node, int depth, bool* tooDeep) {
+QVariant dictToVariant(plist_t node, int depth, bool* rejected) {
     QVariantMap map;
     plist_dict_iter iter = nullptr;
     plist_dict_new_iter(node, &iter);
     for (;;) {
-        char* key = nullptr;
+        // The key is read through its node: libplist asserts when a damaged binary list
+        // holds something other than a key there, so that list is rejected instead.
         plist_t item = nullptr;
-        plist_dict_next_item(node, iter, &key, &item);
-        if (!item || *tooDeep) {
-            free(key);
+        plist_dict_next_item(node, iter, nullptr, &item);
+        if (!item || *rejected) break;
+        plist_t keyNode = plist_dict_item_get_key(item);
+        if (plist_get_node_type(keyNode) != PLIST_KEY) {
+            *rejected = true;
             break;
         }
-        map.insert(QString::fromUtf8(key), toVariant(item, depth + 1, tooDeep));
+        char* key = nullptr;
+        plist_get_key_val(keyNode, &key);
+        map.insert(QString::fromUtf8(key), toVariant(item, depth + 1, rejected));
         free(key);
     }
     free(iter);
@@ -175,16 +263,16 @@ QVariant scalarToVariant(plist_t node) {
     }
 }
 
-QVariant toVariant(plist_t node, int depth, bool* tooDeep) {
+QVariant toVariant(plist_t node, int depth, bool* rejected) {
     if (depth > kMaxPropertyListValueDepth) {
-        *tooDeep = true;
+        *rejected = true;
         return QVariant();
     }
     switch (plist_get_node_type(node)) {
         case PLIST_ARRAY:
-            return arrayToVariant(node, depth, tooDeep);
+            return arrayToVariant(node, depth, rejected);
         case PLIST_DICT:
-            return dictToVariant(node, depth, tooDeep);
+            return dictToVariant(node, depth, rejected);
         default:
             return scalarToVariant(node);
     }
@@ -199,28 +287,25 @@ Parse parse(const QByteArray& data, bool wantValue) {
     Parse result;
     // libplist takes a 32-bit length.
     if (data.isEmpty() || quint64(data.size()) > 0xffffffffu) {
-        if (!data.isEmpty())
-            result.status = PropertyListStatus::Unexamined;
+        if (!data.isEmpty()) result.status = PropertyListStatus::Unexamined;
         return result;
     }
     const size_t stack = stackFor(data);
-    const bool ran = stack != 0 && runWithStack(stack, [&] {
-                         plist_t root = nullptr;
-                         plist_from_memory(data.constData(), uint32_t(data.size()), &root);
-                         if (!root)
-                             return;
-                         result.status = PropertyListStatus::Parsed;
-                         if (wantValue) {
-                             // Built and, when too deep, dropped here, where the stack allows it.
-                             bool tooDeep = false;
-                             QVariant value = toVariant(root, 0, &tooDeep);
-                             if (!tooDeep)
-                                 result.value = std::move(value);
-                         }
-                         plist_free(root);
-                     });
-    if (!ran)
-        result.status = PropertyListStatus::Unexamined;
+    const bool ran =
+        stack != 0 && runWithStack(stack, [&] {
+            plist_t root = nullptr;
+            plist_from_memory(data.constData(), uint32_t(data.size()), &root);
+            if (!root) return;
+            result.status = PropertyListStatus::Parsed;
+            if (wantValue && (!isBinary(data) || BinaryKeyCheck(data).keysArePlainText())) {
+                // Built and, when too deep or damaged, dropped here, where the stack allows it.
+                bool rejected = false;
+                QVariant value = toVariant(root, 0, &rejected);
+                if (!rejected) result.value = std::move(value);
+            }
+            plist_free(root);
+        });
+    if (!ran) result.status = PropertyListStatus::Unexamined;
     return result;
 }
 
@@ -231,11 +316,9 @@ struct FileContent {
 
 FileContent readFile(const QString& path) {
     FileContent content;
-    if (path.isEmpty())
-        return content;
+    if (path.isEmpty()) return content;
     const int fd = open(encodePath(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return content;
+    if (fd < 0) return content;
     struct stat st;
     if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
         content.status = st.st_size > kMaxPropertyListFileBytes ? PropertyListStatus::Unexamined
@@ -245,20 +328,16 @@ FileContent readFile(const QString& path) {
     char buffer[64 * 1024];
     while (content.status == PropertyListStatus::Parsed) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            content.status = PropertyListStatus::Malformed;
-        if (n <= 0)
-            break;
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) content.status = PropertyListStatus::Malformed;
+        if (n <= 0) break;
         content.bytes.append(buffer, qsizetype(n));
         if (content.bytes.size() > kMaxPropertyListFileBytes) {
             content.status = PropertyListStatus::Unexamined;
         }
     }
     ::close(fd);
-    if (content.status != PropertyListStatus::Parsed)
-        content.bytes.clear();
+    if (content.status != PropertyListStatus::Parsed) content.bytes.clear();
     return content;
 }
 
@@ -274,22 +353,19 @@ std::optional<QVariant> parsePropertyList(const QByteArray& data) {
 
 std::optional<QVariantMap> propertyListDictionary(const QByteArray& data) {
     const std::optional<QVariant> value = parsePropertyList(data);
-    if (!value || value->typeId() != QMetaType::QVariantMap)
-        return std::nullopt;
+    if (!value || value->typeId() != QMetaType::QVariantMap) return std::nullopt;
     return value->toMap();
 }
 
 PropertyListStatus checkPropertyListFile(const QString& path) {
     const FileContent content = readFile(path);
-    if (content.status != PropertyListStatus::Parsed)
-        return content.status;
+    if (content.status != PropertyListStatus::Parsed) return content.status;
     return checkPropertyList(content.bytes);
 }
 
 std::optional<QVariantMap> propertyListDictionaryAtPath(const QString& path) {
     const FileContent content = readFile(path);
-    if (content.status != PropertyListStatus::Parsed)
-        return std::nullopt;
+    if (content.status != PropertyListStatus::Parsed) return std::nullopt;
     return propertyListDictionary(content.bytes);
 }
 

@@ -1,5 +1,7 @@
 #include "platform/tree_walk.h"
 
+#include "platform/unique_fd.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/syscall.h>
@@ -37,16 +39,6 @@ QThreadPool& helperPool() {
     }();
     return *pool;
 }
-
-struct OwnedFd {
-    int fd;
-    explicit OwnedFd(int f) : fd(f) {}
-    ~OwnedFd() {
-        if (fd >= 0) ::close(fd);
-    }
-    OwnedFd(const OwnedFd&) = delete;
-    OwnedFd& operator=(const OwnedFd&) = delete;
-};
 
 struct DirIdentity {
     quint64 dev = 0;
@@ -95,13 +87,13 @@ struct Frame {
     std::string names;  // NUL-terminated names, back to back
     std::vector<std::pair<quint32, unsigned char>> entries;
     size_t next = 0;
-    std::shared_ptr<OwnedFd> shared;  // a duplicate handed to helper threads
+    std::shared_ptr<UniqueFd> shared;  // a duplicate handed to helper threads
 
     const char* nameAt(size_t i) const { return names.data() + entries[i].first; }
 };
 
 struct Task {
-    std::shared_ptr<OwnedFd> parent;  // null for the root of the walk
+    std::shared_ptr<UniqueFd> parent;  // null for the root of the walk
     QByteArray parentPath;
     QByteArray name;
 };
@@ -182,7 +174,7 @@ public:
                 return;
             }
             push(std::move(root));
-        } else if (!enter(task.parent->fd, task.parentPath, task.name.constData())) {
+        } else if (!enter(task.parent->get(), task.parentPath, task.name.constData())) {
             return;
         }
         loop();
@@ -219,8 +211,8 @@ private:
             return false;
         }
         if (!top.shared) {
-            top.shared = std::make_shared<OwnedFd>(fcntl(top.fd, F_DUPFD_CLOEXEC, 0));
-            if (top.shared->fd < 0) return false;
+            top.shared = std::make_shared<UniqueFd>(fcntl(top.fd, F_DUPFD_CLOEXEC, 0));
+            if (!top.shared->valid()) return false;
         }
         std::lock_guard lock(s_.mutex);
         s_.tasks.push_back(Task{top.shared, top.path, QByteArray(name)});

@@ -19,16 +19,6 @@ struct Result {
     QByteArray err;
 };
 
-QByteArray drain(int fd) {
-    QByteArray out;
-    char buffer[4096];
-    ssize_t n;
-    while ((n = read(fd, buffer, sizeof buffer)) > 0)
-        out.append(buffer, n);
-    close(fd);
-    return out;
-}
-
 // Runs the CLI with arguments passed as raw bytes, the way a script hands over a path
 // (QProcess would re-encode them). Standard input is /dev/null: there is no terminal.
 Result runCli(const QList<QByteArray>& arguments) {
@@ -52,7 +42,7 @@ Result runCli(const QList<QByteArray>& arguments) {
     close(out[1]);
     close(err[1]);
     // Error output is small; reading stdout first cannot dead-lock on it.
-    Result result{-1, drain(out[0]), drain(err[0])};
+    Result result{-1, readAllFromFd(out[0]), readAllFromFd(err[0])};
     int status = 0;
     waitpid(pid, &status, 0);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -184,10 +184,15 @@ TEST(PartialDownloads, FindsUnfinishedDownloadsEvenInsideTheLibrary) {
     home.file("Downloads/Big.zip.download/Big.zip", 1000);
     home.file("Downloads/Big.zip.download/Info.plist", 24);
     home.file("Downloads/finished.zip", 9);
+    const QString odd = platform::decodePath(QByteArray("Downloads/caf\xe9.part"));
+    home.file(odd, 11);
     SearchPlatform platform(home.path());
     const QSScanResultPtr result = scan(QSPartialDownloadsItem::item());
-    EXPECT_EQ(namesOf(result), (QStringList{"Big.zip.download", "movie.mkv.part",
-                                            "setup.crdownload", "thing.opdownload", "x.part"}));
+    EXPECT_EQ(namesOf(result),
+              (QStringList{"Big.zip.download", platform::lastPathComponent(odd), "movie.mkv.part",
+                           "setup.crdownload", "thing.opdownload", "x.part"}));
+    // A name that is not valid UTF-8 is examined and measured like any other.
+    EXPECT_EQ(result->detailArray()[1]->fileSize(), 11u);
     EXPECT_EQ(result->path(), kPathMarkerPartial);
     EXPECT_TRUE(noneSelected(result));
     EXPECT_EQ(result->detailArray()[0]->fileSize(), 1024u);

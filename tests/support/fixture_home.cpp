@@ -194,9 +194,7 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
     return true;
 }
 
-QByteArray readAll(const QString& path) {
-    const int fd = open(bytes(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return {};
+QByteArray readAllFromFd(int fd) {
     QByteArray out;
     char buffer[4096];
     ssize_t n;
@@ -204,6 +202,11 @@ QByteArray readAll(const QString& path) {
         out.append(buffer, n);
     close(fd);
     return out;
+}
+
+QByteArray readAll(const QString& path) {
+    const int fd = open(bytes(path).constData(), O_RDONLY | O_CLOEXEC);
+    return fd < 0 ? QByteArray() : readAllFromFd(fd);
 }
 
 bool exists(const QString& path) {

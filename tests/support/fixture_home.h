@@ -64,6 +64,7 @@ private:
 // Runs the main thread's event loop until the condition holds or the timeout passes.
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 20000);
 
-// The content of a file, or of a link's target text.
+// The content of a file; everything left to read from a descriptor, which is then closed.
 QByteArray readAll(const QString& path);
+QByteArray readAllFromFd(int fd);
 bool exists(const QString& path);  // without following a final link

@@ -150,9 +150,11 @@ TEST_F(IndexTest, ARunThatDiedLeavesNeitherLockNorLeftovers) {
     home_.sparseFile("a.bin", 5000);
     ASSERT_TRUE(refreshed(search()));
     const QString file = indexFile();
-    // A run killed while refreshing: it held the lock and had begun its new index.
+    // A run killed while refreshing: it held the lock and had begun its new index. The
+    // shell takes the lock on its own descriptor and becomes the sleeper, so one process
+    // holds it.
     QProcess holder;
-    holder.start("flock", {file + ".lock", "sleep", "600"});
+    holder.start("sh", {"-c", "exec 9>\"$0\" && flock 9 && exec sleep 600", file + ".lock"});
     ASSERT_TRUE(holder.waitForStarted());
     QFile leftover(file + ".tmp.99999");
     ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));

@@ -12,6 +12,7 @@
 
 #include "platform/file_path.h"
 #include "tools/mdsearch/index_store.h"
+#include "tools/mdsearch/path_attributes.h"
 #include "tools/mdsearch/search.h"
 
 namespace {

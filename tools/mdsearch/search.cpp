@@ -1,15 +1,6 @@
 #include "tools/mdsearch/search.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <QDateTime>
-#include <QJsonArray>
-#include <cerrno>
-
-#include "platform/file_manager.h"
-#include "platform/file_path.h"
-#include "platform/packages.h"
 
 namespace mdsearch {
 
@@ -194,19 +185,6 @@ bool evaluate(const Term& term, const IndexView& index, uint32_t i, KindResolver
     return false;
 }
 
-QString jsonDate(int64_t nanoseconds) {
-    return QDateTime::fromMSecsSinceEpoch(nanoseconds / 1'000'000, Qt::UTC)
-        .toString(Qt::ISODateWithMs);
-}
-
-QString decoded(std::string_view bytes) {
-    return platform::decodePath(bytes.data(), qsizetype(bytes.size()));
-}
-
-int64_t nanoseconds(const struct timespec& t) {
-    return int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
-}
-
 }  // namespace
 
 CompiledQuery::CompiledQuery(std::unique_ptr<Term> root) : root_(std::move(root)) {}
@@ -244,65 +222,6 @@ void searchIndex(const IndexView& index, const CompiledQuery& query, bool nulSep
         index.appendPath(i, out);
         out->push_back(nulSeparated ? '\0' : '\n');
     }
-}
-
-std::optional<QJsonObject> attributesOfPath(const std::string& path) {
-    struct stat st;
-    if (lstat(path.c_str(), &st) != 0) return std::nullopt;
-    const size_t slash = path.find_last_of('/');
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (name.empty()) name = path;
-    const std::string folder =
-        slash == std::string::npos ? "." : path.substr(0, std::max<size_t>(slash, 1));
-
-    ItemType type = ItemType::File;
-    if (S_ISDIR(st.st_mode)) {
-        type = platform::isPackageName(name.c_str()) ? ItemType::Package : ItemType::Folder;
-    }
-    QJsonObject attributes;
-    attributes.insert(QStringLiteral("kMDItemDisplayName"), decoded(name));
-    int64_t usedAt = nanoseconds(st.st_atim);
-    bool app = false;
-    if (type == ItemType::Package && isAppBundleName(name)) {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd >= 0) {
-            if (const auto facts = examineAppBundle(fd)) {
-                app = true;
-                usedAt = facts->usedAt;
-                if (const auto identifier = readBundleIdentifier(fd)) {
-                    attributes.insert(QStringLiteral("kMDItemCFBundleIdentifier"),
-                                      QString::fromStdString(*identifier));
-                }
-            }
-            ::close(fd);
-        }
-    }
-    KindResolver kinds;
-    const auto& kind = kinds.kindOf(name, type, app);
-    attributes.insert(QStringLiteral("kMDItemKind"), QString::fromStdString(kind.kind));
-    attributes.insert(QStringLiteral("kMDItemContentType"),
-                      QString::fromStdString(kind.contentType));
-    if (type == ItemType::File) {
-        attributes.insert(QStringLiteral("kMDItemFSSize"), qint64(st.st_size));
-    } else if (type == ItemType::Package) {
-        attributes.insert(
-            QStringLiteral("kMDItemFSSize"),
-            qint64(platform::sizeOfItem(platform::decodePath(QByteArray::fromStdString(path)))));
-    }
-    if (type == ItemType::File && S_ISREG(st.st_mode)) {
-        bool screenshot = isScreenshotName(name);
-        if (!screenshot && isPngName(name) && st.st_size >= kSmallestPngWithText) {
-            const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            if (dirFd >= 0) {
-                screenshot = pngHasScreenshotText(dirFd, name.c_str());
-                ::close(dirFd);
-            }
-        }
-        if (screenshot) attributes.insert(QStringLiteral("kMDItemIsScreenCapture"), true);
-    }
-    attributes.insert(QStringLiteral("kMDItemUsedDates"), QJsonArray{jsonDate(usedAt)});
-    attributes.insert(QStringLiteral("kMDItemLastUsedDate"), jsonDate(usedAt));
-    return attributes;
 }
 
 }  // namespace mdsearch

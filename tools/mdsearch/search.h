@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QJsonObject>
 #include <memory>
 #include <optional>
 #include <string>
@@ -41,9 +40,5 @@ private:
 // in NUL when `nulSeparated`), in index order.
 void searchIndex(const IndexView& index, const CompiledQuery& query, bool nulSeparated,
                  std::string* out);
-
-// The attributes of the file or folder at `path`, derived as the index derives them; names
-// are the metadata keys, dates ISO 8601 text. Nothing when nothing exists there.
-std::optional<QJsonObject> attributesOfPath(const std::string& path);
 
 }  // namespace mdsearch

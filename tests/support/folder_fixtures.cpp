@@ -1,0 +1,100 @@
+#include "tests/support/folder_fixtures.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+#include <atomic>
+
+#include "engine/disk_utilities.h"
+#include "platform/file_path.h"
+
+FolderFixture::FolderFixture() : platform_(home_.path()) {}
+
+platform::fakes::FakeWorkspace& FolderFixture::workspace() {
+    return static_cast<platform::fakes::FakeWorkspace&>(*platform::services().workspace);
+}
+
+QString FolderFixture::library(const QString& relative) const {
+    return home_.abs(QStringLiteral("Library/") + relative);
+}
+
+QString FolderFixture::installApplication(const QString& bundleIdentifier, const QString& name) {
+    const QString relative = QStringLiteral("Applications/%1.app").arg(name);
+    const QString bundle =
+        home_.appBundle(relative, bundleIdentifier,
+                        {{QStringLiteral("CFBundleIconFile"), QStringLiteral("AppIcon")}});
+    home_.file(relative + QStringLiteral("/Contents/Resources/AppIcon.icns"), 16);
+    workspace().addApplication(bundleIdentifier, bundle, applicationIcon(bundle));
+    return bundle;
+}
+
+QString FolderFixture::applicationIcon(const QString& bundlePath) {
+    return platform::appendPathComponent(bundlePath,
+                                         QStringLiteral("Contents/Resources/AppIcon.icns"));
+}
+
+QString FolderFixture::container(const QString& folderName) {
+    return home_.folder(QStringLiteral("Library/Containers/") + folderName);
+}
+
+QString FolderFixture::sandboxedContainer(const QString& folderName, const QString& bundlePath,
+                                          const QString& bundleIdentifier) {
+    const QString path = container(folderName);
+    QVariantMap parameters;
+    if (!bundlePath.isNull()) parameters.insert(QStringLiteral("application_bundle"), bundlePath);
+    if (!bundleIdentifier.isNull()) {
+        parameters.insert(QStringLiteral("application_bundle_id"), bundleIdentifier);
+    }
+    const QVariantMap validation{
+        {QStringLiteral("SandboxProfileDataValidationParametersKey"), parameters}};
+    home_.binaryPlist(QStringLiteral("Library/Containers/%1/Container.plist").arg(folderName),
+                      {{QStringLiteral("SandboxProfileDataValidationInfo"), validation}});
+    return path;
+}
+
+QSScanResultPtr FolderFixture::scan(const std::shared_ptr<QSScanItem>& item) {
+    QSDiskUtilities::sharedInstance().updatePaths();
+    // The block runs on the category's queue: the flag publishes the result.
+    QSScanResultPtr result;
+    std::atomic<bool> done{false};
+    item->scanWithCompletionBlock([&](QSScanResultPtr r) {
+        result = std::move(r);
+        done.store(true);
+    });
+    waitUntil([&] { return done.load(); });
+    return done.load() ? result : nullptr;
+}
+
+QSRemovedItemPtr FolderFixture::remove(const QSScanResultPtr& result) {
+    QSRemovedItemPtr removed;
+    std::atomic<bool> done{false};
+    result->deleteWithCompletionBlock([&](bool, QSRemovedItemPtr item) {
+        removed = std::move(item);
+        done.store(true);
+    });
+    waitUntil([&] { return done.load(); });
+    return done.load() ? removed : nullptr;
+}
+
+QString writeContent(const QString& path, const QByteArray& content) {
+    const int fd = open(platform::encodePath(path).constData(),
+                        O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return path;
+    const ssize_t written = write(fd, content.constData(), size_t(content.size()));
+    Q_UNUSED(written);
+    close(fd);
+    return path;
+}
+
+QStringList fileNamesOf(const QList<QSScannedFilePtr>& files) {
+    QStringList names;
+    for (const auto& file : files)
+        names.append(file->fileName());
+    return names;
+}
+
+QStringList entryPathsOf(const QList<QSScannedFilePtr>& files) {
+    QStringList paths;
+    for (const auto& file : files)
+        paths.append(file->path());
+    return paths;
+}
