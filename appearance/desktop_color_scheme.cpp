@@ -19,8 +19,9 @@ constexpr int kReadTimeoutMs = 1500;
 
 DesktopColorScheme::DesktopColorScheme(const QDBusConnection& bus, QObject* parent)
     : QObject(parent), bus_(bus) {
-    if (!bus_.isConnected())
-        return;
+    if (!bus_.isConnected()) return;
+    // The slot's argument type must be known before the signal can be matched to it.
+    qRegisterMetaType<QDBusVariant>();
     bus_.connect(kPortalService, kPortalPath, kSettingsInterface, QStringLiteral("SettingChanged"),
                  this, SLOT(settingChanged(QString, QString, QDBusVariant)));
     prefersDark_ = read();
@@ -40,8 +41,7 @@ std::optional<bool> DesktopColorScheme::prefersDarkFromValue(const QVariant& val
     }
     bool ok = false;
     const uint scheme = inner.toUInt(&ok);
-    if (!ok)
-        return std::nullopt;
+    if (!ok) return std::nullopt;
     return scheme == kPreferDark;
 }
 
@@ -58,11 +58,9 @@ std::optional<bool> DesktopColorScheme::read() const {
 
 void DesktopColorScheme::settingChanged(const QString& group, const QString& key,
                                         const QDBusVariant& value) {
-    if (group != QLatin1String(kAppearanceGroup) || key != QLatin1String(kColorSchemeKey))
-        return;
+    if (group != QLatin1String(kAppearanceGroup) || key != QLatin1String(kColorSchemeKey)) return;
     const std::optional<bool> dark = prefersDarkFromValue(QVariant::fromValue(value));
-    if (!dark)
-        return;
+    if (!dark) return;
     prefersDark_ = dark;
     emit changed();
 }

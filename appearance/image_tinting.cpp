@@ -18,21 +18,20 @@ public:
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
                QIcon::State state) override {
         const qreal ratio = painter->device()->devicePixelRatioF();
-        painter->drawPixmap(rect, scaledPixmap(rect.size(), mode, state, ratio));
+        painter->drawPixmap(rect, scaledPixmap(rect.size() * ratio, mode, state, ratio));
     }
 
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
         return scaledPixmap(size, mode, state, 1.0);
     }
 
-    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
-                         qreal scale) override {
-        QPixmap image = source_.pixmap(size, scale, mode, state);
-        if (image.isNull())
-            return image;
+    // `size` is in device pixels: the source is drawn at that many pixels and tinted.
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal) override {
+        QPixmap image = source_.pixmap(size, 1.0, mode, state);
+        if (image.isNull()) return image;
         QPainter painter(&image);
         painter.setCompositionMode(QPainter::CompositionMode_SourceAtop);
-        painter.fillRect(QRectF(QPointF(), image.deviceIndependentSize()), tint_);
+        painter.fillRect(image.rect(), tint_);
         return image;
     }
 
@@ -55,8 +54,7 @@ private:
 }  // namespace
 
 QIcon kp_imageWithTintColor(const QIcon& image, const QColor& tintColor) {
-    if (image.isNull())
-        return {};
+    if (image.isNull()) return {};
     return QIcon(new TintedIconEngine(image, tintColor));
 }
 
@@ -65,8 +63,7 @@ QIcon kp_imageWithName(const QString& name) {
     Q_UNUSED(loaded);
     for (const char* suffix : {".svg", ".png"}) {
         const QString path = QStringLiteral(":/images/") + name + QLatin1String(suffix);
-        if (QFile::exists(path))
-            return QIcon(path);
+        if (QFile::exists(path)) return QIcon(path);
     }
     return {};
 }

@@ -10,8 +10,7 @@
 QString kp_camelCaseString(const QString& string) {
     static const QRegularExpression separators(QStringLiteral("[-_]"));
     const QStringList pieces = string.split(separators);
-    if (pieces.size() == 1)
-        return string;
+    if (pieces.size() == 1) return string;
     QString result = pieces.first();
     for (qsizetype i = 1; i < pieces.size(); ++i) {
         const QString& piece = pieces[i];
@@ -39,8 +38,7 @@ KPTheme& KPTheme::sharedThemeOfClass(const QString& className,
     ThemeRegistry& r = registry();
     std::lock_guard lock(r.mutex);
     std::unique_ptr<KPTheme>& slot = r.themes[className];
-    if (!slot)
-        slot.reset(create());
+    if (!slot) slot.reset(create());
     return *slot;
 }
 
@@ -56,8 +54,7 @@ std::optional<QVariant> KPTheme::callAccessor(const QString& name) const {
     const int index = meta->indexOfMethod(
         QMetaObject::normalizedSignature((name + QStringLiteral("()")).toUtf8()));
     // Only the accessors that themes declare: never QObject's own slots.
-    if (index < KPTheme::staticMetaObject.methodCount())
-        return std::nullopt;
+    if (index < KPTheme::staticMetaObject.methodCount()) return std::nullopt;
     const QMetaMethod method = meta->method(index);
     if (method.methodType() != QMetaMethod::Method ||
         method.returnMetaType() != QMetaType::fromType<QVariant>()) {
@@ -69,16 +66,14 @@ std::optional<QVariant> KPTheme::callAccessor(const QString& name) const {
 }
 
 QVariant KPTheme::valueForKey(const QString& key) const {
-    if (std::optional<QVariant> value = callAccessor(key))
-        return *value;
+    if (std::optional<QVariant> value = callAccessor(key)) return *value;
     return valueForUndefinedKey(key);
 }
 
 QVariant KPTheme::valueForUndefinedKey(const QString& key) const {
     const QString camelCaseKey = kp_camelCaseString(key);
     const std::optional<QVariant> value = callAccessor(camelCaseKey);
-    if (value && !value->isNull())
-        return *value;
+    if (value && !value->isNull()) return *value;
     if (const auto& log = platform::services().log) {
         log->log(QStringLiteral("[DEBUG] %1 could not find value for key: %2")
                      .arg(QString::fromLatin1(metaObject()->className()), camelCaseKey));

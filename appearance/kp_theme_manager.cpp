@@ -12,12 +12,10 @@ void KPThemeManager::registerTheme(KPTheme& theme) {
 }
 
 bool KPThemeManager::changeTheme(const QString& name) {
-    if (name.isNull() == currentThemeName_.isNull() && name == currentThemeName_)
-        return true;
+    if (name.isNull() == currentThemeName_.isNull() && name == currentThemeName_) return true;
     KPTheme* theme = KPTheme::existingSharedTheme(name);
     currentThemeName_ = name;
-    if (theme)
-        currentTheme_ = theme;
+    if (theme) currentTheme_ = theme;
     objectCache_.clear();
     NotificationCenter::defaultCenter().postNotification(kThemeDidUpdateNotification, this);
     return theme != nullptr;
@@ -25,13 +23,10 @@ bool KPThemeManager::changeTheme(const QString& name) {
 
 QVariant KPThemeManager::objectForKey(const QString& key) {
     const auto cached = objectCache_.constFind(key);
-    if (cached != objectCache_.constEnd())
-        return *cached;
-    if (!currentTheme_)
-        return {};
+    if (cached != objectCache_.constEnd()) return *cached;
+    if (!currentTheme_) return {};
     const QVariant value = currentTheme_->valueForKey(key);
-    if (!value.isNull())
-        objectCache_.insert(key, value);
+    if (!value.isNull()) objectCache_.insert(key, value);
     return value;
 }
 
@@ -46,8 +41,7 @@ QColor KPThemeManager::colorForKey(const QString& key) {
 
 std::optional<QFont> KPThemeManager::fontForKey(const QString& key) {
     const QVariant value = objectForKey(key, QMetaType::fromType<QFont>());
-    if (value.isNull())
-        return std::nullopt;
+    if (value.isNull()) return std::nullopt;
     return value.value<QFont>();
 }
 
@@ -57,14 +51,12 @@ QIcon KPThemeManager::imageForKey(const QString& key) {
 
 std::optional<QVariantList> KPThemeManager::arrayForKey(const QString& key) {
     const QVariant value = objectForKey(key, QMetaType::fromType<QVariantList>());
-    if (value.isNull())
-        return std::nullopt;
+    if (value.isNull()) return std::nullopt;
     return value.toList();
 }
 
 std::optional<QVariantMap> KPThemeManager::dictionaryForKey(const QString& key) {
     const QVariant value = objectForKey(key, QMetaType::fromType<QVariantMap>());
-    if (value.isNull())
-        return std::nullopt;
+    if (value.isNull()) return std::nullopt;
     return value.toMap();
 }

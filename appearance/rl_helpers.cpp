@@ -7,8 +7,7 @@ bool RLHelpers::isDarkMode() {
 }
 
 bool RLHelpers::isDarkMode(const DesktopColorScheme& scheme, const QPalette& palette) {
-    if (const std::optional<bool> dark = scheme.prefersDark())
-        return *dark;
+    if (const std::optional<bool> dark = scheme.prefersDark()) return *dark;
     // Dark palettes put light text on a darker window.
     return palette.color(QPalette::WindowText).lightness() >
            palette.color(QPalette::Window).lightness();

@@ -36,8 +36,7 @@ namespace {
 
 std::optional<QFont> face(const QString& family, const QString& style, QFont::Weight weight,
                           double size) {
-    if (!QFontDatabase::styles(family).contains(style))
-        return std::nullopt;
+    if (!QFontDatabase::styles(family).contains(style)) return std::nullopt;
     QFont font(family);
     font.setWeight(weight);
     // A point of the original design is one device-independent pixel.
@@ -72,8 +71,7 @@ QVariant SWLightTheme::white(double white, double alpha) {
 }
 
 QVariant SWLightTheme::withAlpha(const QVariant& color, double alpha) {
-    if (color.metaType() != QMetaType::fromType<QColor>())
-        return {};
+    if (color.metaType() != QMetaType::fromType<QColor>()) return {};
     QColor result = color.value<QColor>();
     result.setAlphaF(float(alpha));
     return result;

@@ -15,8 +15,7 @@ SWThemeSelection::SWThemeSelection(SWUserDefaults& defaults, DesktopColorScheme&
                                    QObject* parent)
     : QObject(parent), defaults_(defaults), scheme_(scheme) {
     connect(&defaults_, &HXUserDefaults::valueChanged, this, [this](const QString& key) {
-        if (key != defaults_.defaultsKeyForPropertyNamed(SWUserDefaults::kThemeKey))
-            return;
+        if (key != defaults_.defaultsKeyForPropertyNamed(SWUserDefaults::kThemeKey)) return;
         QMetaObject::invokeMethod(this, &SWThemeSelection::updateTheme, Qt::QueuedConnection);
     });
     connect(&scheme_, &DesktopColorScheme::changed, this, &SWThemeSelection::updateTheme);

@@ -8,8 +8,7 @@ KPThemeObserver::~KPThemeObserver() {
 }
 
 void KPThemeObserver::configure(KPThemeUpdateProtocol& view) {
-    if (configured_)
-        return;
+    if (configured_) return;
     configured_ = true;
     view.applyTheme();
     connection_ = QObject::connect(&NotificationCenter::defaultCenter(),

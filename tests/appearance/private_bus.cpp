@@ -3,8 +3,7 @@
 PrivateBus::PrivateBus() {
     daemon_.start(QStringLiteral("dbus-daemon"),
                   {"--session", "--nofork", "--print-address=1", "--nopidfile"});
-    if (!daemon_.waitForStarted(5000))
-        return;
+    if (!daemon_.waitForStarted(5000)) return;
     while (!daemon_.canReadLine() && daemon_.waitForReadyRead(5000)) {
     }
     address_ = QString::fromUtf8(daemon_.readLine()).trimmed();

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QColor>
+#include <QPainterPath>
+#include <QPointF>
+#include <QSize>
+#include <functional>
+
+class QPainter;
+
+// A soft shadow as the design gives it: colour, offset (positive y is down here) and
+// blur radius (the Gaussian's standard deviation, in device-independent pixels).
+struct KPShadow {
+    QColor color;
+    QPointF offset;
+    qreal blurRadius = 0;
+};
+
+// Draws the shadow that filling `path` would cast. The blur is computed at the pixel
+// ratio of the painter's device, so shadows stay smooth on high-density screens.
+// (Qt's own blur is private API, hence this small box-blur approximation of a Gaussian.)
+void kp_drawShadow(QPainter& painter, const QPainterPath& path, const KPShadow& shadow);
+
+// Draws `draw` into a layer of `size` and lays the layer down at `opacity`, as a whole:
+// a faded control shows no shadow through its own opaque parts.
+void kp_drawWithOpacity(QPainter& painter, const QSize& size, qreal opacity,
+                        const std::function<void(QPainter&)>& draw);

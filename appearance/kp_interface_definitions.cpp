@@ -1,0 +1,64 @@
+#include "appearance/kp_interface_definitions.h"
+
+#include <QHash>
+#include <QMetaMethod>
+
+namespace {
+
+QHash<QString, KPInterfaceDefinitions::Setup>& definitions() {
+    static QHash<QString, KPInterfaceDefinitions::Setup> table;
+    return table;
+}
+
+int signalIndex(const QObject* sender, const QByteArray& signalName) {
+    const QMetaObject* type = sender->metaObject();
+    for (int i = 0; i < type->methodCount(); ++i) {
+        const QMetaMethod method = type->method(i);
+        if (method.methodType() == QMetaMethod::Signal && method.name() == signalName) return i;
+    }
+    return -1;
+}
+
+}  // namespace
+
+void KPInterfaceDefinitions::add(const QString& name, Setup setup) {
+    definitions().insert(name, std::move(setup));
+}
+
+bool KPInterfaceDefinitions::contains(const QString& name) {
+    return definitions().contains(name);
+}
+
+bool KPInterfaceDefinitions::setUp(const QString& name, QWidget* widget) {
+    const auto found = definitions().constFind(name);
+    if (found == definitions().constEnd()) return false;
+    (*found)(widget);
+    return true;
+}
+
+QString KPInterfaceDefinitions::nameFor(const QMetaObject* type) {
+    const QString own = QString::fromLatin1(type->className());
+    if (contains(own)) return own;
+    if (const QMetaObject* super = type->superClass()) {
+        const QString parent = QString::fromLatin1(super->className());
+        if (contains(parent)) return parent;
+    }
+    return {};
+}
+
+void kpConnectActions(QObject* receiver, QWidget* view) {
+    const QMetaObject* type = receiver->metaObject();
+    for (int i = 0; i < type->methodCount(); ++i) {
+        const QMetaMethod slot = type->method(i);
+        const QByteArray name = slot.name();
+        if (slot.methodType() != QMetaMethod::Slot || !name.startsWith("on_")) continue;
+        const int split = name.lastIndexOf('_');
+        if (split <= 3) continue;
+        const QString objectName = QString::fromLatin1(name.mid(3, split - 3));
+        QObject* sender =
+            view->objectName() == objectName ? view : view->findChild<QObject*>(objectName);
+        if (!sender) continue;
+        const int signal = signalIndex(sender, name.mid(split + 1));
+        if (signal >= 0) QMetaObject::connect(sender, signal, receiver, i);
+    }
+}

@@ -1,0 +1,134 @@
+#include "appearance/kp_table_view.h"
+
+#include <QApplication>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include "appearance/kp_theme_manager.h"
+
+namespace {
+
+// Sets one palette colour of the widget; none goes back to the application palette's.
+void setPaletteColor(QWidget& widget, QPalette::ColorRole role, const QColor& color) {
+    QPalette palette = widget.palette();
+    palette.setColor(role, color.isValid() ? color : QApplication::palette(&widget).color(role));
+    widget.setPalette(palette);
+}
+
+}  // namespace
+
+KPThemableScrollView::KPThemableScrollView(QWidget* parent) : QScrollArea(parent) {
+    themeObserver_.configure(*this);
+}
+
+void KPThemableScrollView::setBackgroundColorKey(const QString& key) {
+    if (key == backgroundColorKey_) return;
+    backgroundColorKey_ = key;
+    applyTheme();
+}
+
+void KPThemableScrollView::applyTheme() {
+    if (backgroundColorKey_.isEmpty()) return;
+    const QColor color = KPThemeManager::sharedManager().colorForKey(backgroundColorKey_);
+    viewport()->setAutoFillBackground(color.isValid());
+    setPaletteColor(*viewport(), QPalette::Window, color);
+}
+
+KPThemableTableView::KPThemableTableView(QWidget* parent) : QTableView(parent) {
+    themeObserver_.configure(*this);
+}
+
+void KPThemableTableView::setBackgroundColorKey(const QString& key) {
+    if (key == backgroundColorKey_) return;
+    backgroundColorKey_ = key;
+    applyTheme();
+}
+
+void KPThemableTableView::setGridColorKey(const QString& key) {
+    if (key == gridColorKey_) return;
+    gridColorKey_ = key;
+    applyTheme();
+}
+
+// The table draws its grid in the palette's mid colour.
+void KPThemableTableView::setGridColor(const QColor& color) {
+    gridColor_ = color;
+    // Styles take the grid colour from different palette roles (Fusion derives it from
+    // the window colour); a style sheet sets it for every style.
+    if (!color.isValid()) return setStyleSheet(QString());
+    setStyleSheet(QStringLiteral("QTableView { gridline-color: rgba(%1, %2, %3, %4); }")
+                      .arg(color.red())
+                      .arg(color.green())
+                      .arg(color.blue())
+                      .arg(color.alpha()));
+}
+
+void KPThemableTableView::reloadData() {
+    doItemsLayout();
+    viewport()->update();
+}
+
+void KPThemableTableView::applyTheme() {
+    KPThemeManager& themes = KPThemeManager::sharedManager();
+    if (!backgroundColorKey_.isEmpty()) {
+        setPaletteColor(*this, QPalette::Base, themes.colorForKey(backgroundColorKey_));
+    }
+    if (!gridColorKey_.isEmpty()) {
+        setGridColor(themes.colorForKey(gridColorKey_));
+        reloadData();
+    }
+}
+
+KPThemableTableRowView::KPThemableTableRowView(QWidget* parent) : QWidget(parent) {
+    themeObserver_.configure(*this);
+}
+
+void KPThemableTableRowView::setSelected(bool selected) {
+    selected_ = selected;
+    update();
+}
+
+void KPThemableTableRowView::setBackgroundColorKey(const QString& key) {
+    backgroundColorKey_ = key;
+    applyTheme();
+}
+
+void KPThemableTableRowView::setSelectedBackgroundColorKey(const QString& key) {
+    selectedBackgroundColorKey_ = key;
+    applyTheme();
+}
+
+void KPThemableTableRowView::setSeparatorColorKey(const QString& key) {
+    separatorColorKey_ = key;
+    applyTheme();
+}
+
+void KPThemableTableRowView::applyTheme() {
+    KPThemeManager& themes = KPThemeManager::sharedManager();
+    bool changed = false;
+    if (!backgroundColorKey_.isEmpty()) {
+        internalBackgroundColor_ = themes.colorForKey(backgroundColorKey_);
+        changed = true;
+    }
+    if (!selectedBackgroundColorKey_.isEmpty()) {
+        selectedBackgroundColor_ = themes.colorForKey(selectedBackgroundColorKey_);
+        changed = true;
+    }
+    if (!separatorColorKey_.isEmpty()) {
+        separatorFillColor_ = themes.colorForKey(separatorColorKey_);
+        changed = true;
+    }
+    if (changed) update();
+}
+
+void KPThemableTableRowView::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    const QRect dirty = event->rect();
+    if (internalBackgroundColor_.isValid()) painter.fillRect(dirty, internalBackgroundColor_);
+    if (selected_ && selectedBackgroundColor_.isValid()) {
+        painter.fillRect(dirty, selectedBackgroundColor_);
+    }
+    if (separatorFillColor_.isValid()) {
+        painter.fillRect(QRect(0, height() - 1, width(), 1), separatorFillColor_);
+    }
+}

@@ -1,0 +1,103 @@
+#include "appearance/kp_text_field.h"
+
+#include <QApplication>
+
+#include "appearance/kp_theme_manager.h"
+
+namespace {
+
+// Sets the label's text colour; none goes back to the application palette's.
+void setLabelTextColor(QLabel& label, const QColor& color) {
+    QPalette palette = label.palette();
+    palette.setColor(
+        QPalette::WindowText,
+        color.isValid() ? color : QApplication::palette(&label).color(QPalette::WindowText));
+    label.setPalette(palette);
+}
+
+void applyFont(QLabel& label, const QString& key) {
+    const std::optional<QFont> font = KPThemeManager::sharedManager().fontForKey(key);
+    label.setFont(font ? *font : QApplication::font(&label));
+}
+
+}  // namespace
+
+KPThemableTextField::KPThemableTextField(QWidget* parent) : QLabel(parent) {
+    themeObserver_.configure(*this);
+}
+
+void KPThemableTextField::setFontKey(const QString& key) {
+    if (key == fontKey_) return;
+    fontKey_ = key;
+    applyTheme();
+}
+
+void KPThemableTextField::setTextColorKey(const QString& key) {
+    if (key == textColorKey_) return;
+    textColorKey_ = key;
+    applyTheme();
+}
+
+QColor KPThemableTextField::textColor() const {
+    return palette().color(QPalette::WindowText);
+}
+
+void KPThemableTextField::setTextColor(const QColor& color) {
+    setLabelTextColor(*this, color);
+}
+
+void KPThemableTextField::applyTheme() {
+    if (!fontKey_.isEmpty()) applyFont(*this, fontKey_);
+    if (!textColorKey_.isEmpty()) {
+        setTextColor(KPThemeManager::sharedManager().colorForKey(textColorKey_));
+    }
+    update();
+}
+
+KPTableTextField::KPTableTextField(QWidget* parent) : QLabel(parent) {
+    originalColor_ = textColor();
+}
+
+QColor KPTableTextField::textColor() const {
+    return palette().color(QPalette::WindowText);
+}
+
+void KPTableTextField::setTextColor(const QColor& color) {
+    originalColor_ = color;
+    showColor(color);
+}
+
+void KPTableTextField::setBackgroundStyle(int style) {
+    backgroundStyle_ = style;
+    showColor(style == kEmphasizedBackgroundStyle ? QColor(Qt::white) : originalColor_);
+}
+
+void KPTableTextField::showColor(const QColor& color) {
+    setLabelTextColor(*this, color);
+}
+
+KPThemableTableTextField::KPThemableTableTextField(QWidget* parent) : KPTableTextField(parent) {
+    themeObserver_.configure(*this);
+}
+
+void KPThemableTableTextField::setFontKey(const QString& key) {
+    if (key == fontKey_) return;
+    fontKey_ = key;
+    applyTheme();
+}
+
+void KPThemableTableTextField::setTextColorKey(const QString& key) {
+    if (key == textColorKey_) return;
+    textColorKey_ = key;
+    applyTheme();
+}
+
+void KPThemableTableTextField::applyTheme() {
+    if (!fontKey_.isEmpty()) applyFont(*this, fontKey_);
+    if (!textColorKey_.isEmpty()) {
+        setTextColor(KPThemeManager::sharedManager().colorForKey(textColorKey_));
+        // A selected row keeps its white text.
+        setBackgroundStyle(backgroundStyle());
+    }
+    update();
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QStringList>
+
+#include "app/kp_view_controller.h"
+
+// A screen with a form of its own that records its hooks, and one that reuses it.
+class ChromeTestScreen : public KPViewController {
+    Q_OBJECT
+public:
+    QStringList events;
+    int actions = 0;
+
+    void kp_viewDidLoad() override { events << "load"; }
+    void kp_viewWillAppear() override { events << "willAppear"; }
+    void kp_viewDidAppear() override { events << "didAppear"; }
+    void kp_viewWillDisappear() override { events << "willDisappear"; }
+    void kp_viewDidDisappear() override { events << "didDisappear"; }
+
+public slots:
+    void on_nextButton_clicked() { ++actions; }
+};
+
+class ChromeTestSubScreen : public ChromeTestScreen {
+    Q_OBJECT
+};
+
+class ChromeTestGrandchildScreen : public ChromeTestSubScreen {
+    Q_OBJECT
+};
