@@ -154,7 +154,8 @@ protected:
     }
     QStringList brokenPaths() {
         QStringList paths;
-        for (const auto& file : QSBrokenLoginItemsItem::item()->actuallyScan()->detailArray()) {
+        const QSScanResultPtr result = QSBrokenLoginItemsItem::item()->actuallyScan();
+        for (const auto& file : result->detailArray()) {
             EXPECT_EQ(file->fileName(), file->path());
             EXPECT_TRUE(file->selected());
             paths.append(file->path());

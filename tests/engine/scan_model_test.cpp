@@ -8,6 +8,7 @@
 #include "engine/scan_model.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/fixture_home.h"
+#include "tests/support/folder_fixtures.h"
 
 namespace {
 
@@ -26,25 +27,6 @@ private:
     QString folder_;
     bool selected_;
 };
-
-QSScanResultPtr scanNow(const std::shared_ptr<QSScanItem>& item) {
-    QSScanResultPtr result;
-    item->scanWithCompletionBlock([&](QSScanResultPtr r) { result = r; });
-    EXPECT_TRUE(waitUntil([&] { return result != nullptr; }));
-    return result;
-}
-
-QSRemovedItemPtr deleteNow(const QSScanResultPtr& result, bool* success = nullptr) {
-    QSRemovedItemPtr removed;
-    bool ok = false;
-    result->deleteWithCompletionBlock([&](bool s, QSRemovedItemPtr item) {
-        ok = s;
-        removed = item;
-    });
-    EXPECT_TRUE(waitUntil([&] { return removed != nullptr; }));
-    if (success) *success = ok;
-    return removed;
-}
 
 QSScannedFilePtr fileAt(const QString& path, quint64 size, bool selected) {
     auto file = std::make_shared<QSScannedFile>();

@@ -12,6 +12,7 @@
 #include "platform/file_path.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/fixture_home.h"
+#include "tests/support/folder_fixtures.h"
 #include "tests/support/search_fixtures.h"
 
 namespace {
@@ -28,21 +29,6 @@ bool noneSelected(const QSScanResultPtr& result) {
         if (file->selected()) return false;
     }
     return true;
-}
-
-// Runs one category's scan the way the scanner does and waits for its result.
-QSScanResultPtr scan(const std::shared_ptr<QSScanItem>& item) {
-    QSScanResultPtr result;
-    std::mutex mutex;
-    item->scanWithCompletionBlock([&](QSScanResultPtr r) {
-        std::lock_guard lock(mutex);
-        result = r;
-    });
-    waitUntil([&] {
-        std::lock_guard lock(mutex);
-        return result != nullptr;
-    });
-    return result;
 }
 
 }  // namespace
@@ -101,7 +87,7 @@ TEST(SpotlightCategories, AClosedPlatformGateRunsNoSearch) {
         QSLargeFilesItem::item(),       QSDMGItem::item(),       QSScreenshotItem::item(),
         QSPartialDownloadsItem::item(), QSDeveloperItem::item(), QSIOSItem::item()};
     for (const auto& item : items) {
-        const QSScanResultPtr result = scan(item);
+        const QSScanResultPtr result = scanNow(item);
         EXPECT_TRUE(result->disabled()) << item->key().toStdString();
         EXPECT_TRUE(result->path().isNull());
         EXPECT_TRUE(result->detailArray().isEmpty());
@@ -121,7 +107,7 @@ TEST(LargeFiles, ListsFilesOfAtLeastTheThresholdOutsideTheLibrary) {
     home.sparseFile("LibraryBackup/huge.bin", 300000000);
     home.sparseFile("Library.bin", 300000000);
     SearchPlatform platform(home.path());
-    const QSScanResultPtr result = scan(QSLargeFilesItem::item());
+    const QSScanResultPtr result = scanNow(QSLargeFilesItem::item());
     EXPECT_EQ(namesOf(result), (QStringList{"Screenshot_20240501_101112.png", "exact.mov"}));
     EXPECT_EQ(result->path(), kPathMarkerLarge);
     EXPECT_FALSE(result->disabled());
@@ -136,7 +122,7 @@ TEST(LargeFiles, ListsFilesOfAtLeastTheThresholdOutsideTheLibrary) {
     EXPECT_TRUE(exact->icon().isEmpty());
 
     // The same capture is a screenshot too; each category lists it on its own.
-    EXPECT_EQ(namesOf(scan(QSScreenshotItem::item())),
+    EXPECT_EQ(namesOf(scanNow(QSScreenshotItem::item())),
               QStringList{"Screenshot_20240501_101112.png"});
 }
 
@@ -149,7 +135,7 @@ TEST(InstallerPackages, ListsDiskImagesAndInstallersWhateverTheirSize) {
     home.file("Downloads/notes.txt", 10);
     home.file("Library/Caches/cached.dmg", 10);
     SearchPlatform platform(home.path());
-    const QSScanResultPtr result = scan(QSDMGItem::item());
+    const QSScanResultPtr result = scanNow(QSDMGItem::item());
     EXPECT_EQ(namesOf(result), (QStringList{"Folder.mpkg", "big.dmg", "small.iso", "tool.pkg"}));
     EXPECT_TRUE(noneSelected(result));
     EXPECT_EQ(result->path(), kPathMarkerLarge);
@@ -160,17 +146,13 @@ TEST(LargeFiles, NothingFoundGivesADisabledResultThatDeletesNothing) {
     FixtureHome home;
     home.file("small.txt", 10);
     SearchPlatform platform(home.path());
-    const QSScanResultPtr result = scan(QSLargeFilesItem::item());
+    const QSScanResultPtr result = scanNow(QSLargeFilesItem::item());
     EXPECT_TRUE(result->disabled());
     EXPECT_EQ(result->path(), kPathMarkerLarge);
-    bool done = false;
-    QSRemovedItemPtr removed;
-    result->deleteWithCompletionBlock([&](bool success, QSRemovedItemPtr item) {
-        EXPECT_TRUE(success);
-        removed = item;
-        done = true;
-    });
-    ASSERT_TRUE(waitUntil([&] { return done; }));
+    bool success = false;
+    const QSRemovedItemPtr removed = deleteNow(result, &success);
+    ASSERT_TRUE(removed);
+    EXPECT_TRUE(success);
     EXPECT_EQ(removed->size(), 0u);
     EXPECT_TRUE(exists(home.abs("small.txt")));
 }
@@ -187,7 +169,7 @@ TEST(PartialDownloads, FindsUnfinishedDownloadsEvenInsideTheLibrary) {
     const QString odd = platform::decodePath(QByteArray("Downloads/caf\xe9.part"));
     home.file(odd, 11);
     SearchPlatform platform(home.path());
-    const QSScanResultPtr result = scan(QSPartialDownloadsItem::item());
+    const QSScanResultPtr result = scanNow(QSPartialDownloadsItem::item());
     EXPECT_EQ(namesOf(result),
               (QStringList{"Big.zip.download", platform::lastPathComponent(odd), "movie.mkv.part",
                            "setup.crdownload", "thing.opdownload", "x.part"}));
@@ -206,7 +188,7 @@ TEST(Developer, ListsArchivesThenDerivedData) {
     home.file("Library/Developer/Xcode/DerivedData/ModuleCache.noindex/m", 50);
     home.file("Library/Developer/Xcode/DerivedData/.hidden", 60);
     SearchPlatform platform(home.path());
-    const QSScanResultPtr result = scan(QSDeveloperItem::item());
+    const QSScanResultPtr result = scanNow(QSDeveloperItem::item());
     QStringList names = namesOf(result);
     ASSERT_EQ(names.size(), 4);
     EXPECT_EQ(names.mid(0, 2), (QStringList{"App 2024.xcarchive", "Old.xcarchive"}));
@@ -223,12 +205,12 @@ TEST(Developer, WithoutArchivesOrDerivedDataIsDisabled) {
     home.file("Archives/App.xcarchive/Info.plist", 20);
     {
         SearchPlatform platform(home.path());
-        const QSScanResultPtr onlyArchives = scan(QSDeveloperItem::item());
+        const QSScanResultPtr onlyArchives = scanNow(QSDeveloperItem::item());
         EXPECT_EQ(namesOf(onlyArchives), QStringList{"App.xcarchive"});
     }
     FixtureHome empty;
     SearchPlatform platform(empty.path());
-    const QSScanResultPtr none = scan(QSDeveloperItem::item());
+    const QSScanResultPtr none = scanNow(QSDeveloperItem::item());
     EXPECT_TRUE(none->disabled());
     EXPECT_EQ(none->path(), kPathMarkerDeveloper);
 }
@@ -239,7 +221,7 @@ TEST(IOSSoftwareUpdates, FindsFirmwareAnywhereInTheHome) {
     home.file("Downloads/iPad.ipsw", 10);
     home.file("Downloads/iPad.ipsw.txt", 10);
     SearchPlatform platform(home.path());
-    const QSScanResultPtr result = scan(QSIOSItem::item());
+    const QSScanResultPtr result = scanNow(QSIOSItem::item());
     EXPECT_EQ(namesOf(result), (QStringList{"iPad.ipsw", "iPhone_17.ipsw"}));
     EXPECT_EQ(result->path(), kPathMarkerIOS);
     EXPECT_TRUE(noneSelected(result));

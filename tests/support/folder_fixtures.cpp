@@ -53,26 +53,41 @@ QString FolderFixture::sandboxedContainer(const QString& folderName, const QStri
 
 QSScanResultPtr FolderFixture::scan(const std::shared_ptr<QSScanItem>& item) {
     QSDiskUtilities::sharedInstance().updatePaths();
-    // The block runs on the category's queue: the flag publishes the result.
-    QSScanResultPtr result;
-    std::atomic<bool> done{false};
-    item->scanWithCompletionBlock([&](QSScanResultPtr r) {
-        result = std::move(r);
-        done.store(true);
-    });
-    waitUntil([&] { return done.load(); });
-    return done.load() ? result : nullptr;
+    return scanNow(item);
 }
 
 QSRemovedItemPtr FolderFixture::remove(const QSScanResultPtr& result) {
-    QSRemovedItemPtr removed;
-    std::atomic<bool> done{false};
-    result->deleteWithCompletionBlock([&](bool, QSRemovedItemPtr item) {
-        removed = std::move(item);
-        done.store(true);
+    return deleteNow(result);
+}
+
+// The blocks run on the category's queue: each flag publishes what was stored before it.
+QSScanResultPtr scanNow(const std::shared_ptr<QSScanItem>& item) {
+    auto result = std::make_shared<QSScanResultPtr>();
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    item->scanWithCompletionBlock([=](QSScanResultPtr r) {
+        *result = std::move(r);
+        done->store(true);
     });
-    waitUntil([&] { return done.load(); });
-    return done.load() ? removed : nullptr;
+    waitUntil([&] { return done->load(); });
+    return done->load() ? *result : nullptr;
+}
+
+QSRemovedItemPtr deleteNow(const QSScanResultPtr& result, bool* success) {
+    struct Outcome {
+        bool success = false;
+        QSRemovedItemPtr removed;
+        std::atomic<bool> done{false};
+    };
+    auto outcome = std::make_shared<Outcome>();
+    result->deleteWithCompletionBlock([=](bool ok, QSRemovedItemPtr item) {
+        outcome->success = ok;
+        outcome->removed = std::move(item);
+        outcome->done.store(true);
+    });
+    waitUntil([&] { return outcome->done.load(); });
+    if (!outcome->done.load()) return nullptr;
+    if (success) *success = outcome->success;
+    return outcome->removed;
 }
 
 QString writeContent(const QString& path, const QByteArray& content) {

@@ -41,6 +41,11 @@ private:
     FakePlatform platform_;
 };
 
+// Scans the category and waits for its result; null when none came in time.
+QSScanResultPtr scanNow(const std::shared_ptr<QSScanItem>& item);
+// Deletes the result's selection and waits for the removed item and the success flag.
+QSRemovedItemPtr deleteNow(const QSScanResultPtr& result, bool* success = nullptr);
+
 // Writes the bytes to the absolute path (its folder must exist).
 QString writeContent(const QString& path, const QByteArray& content);
 
