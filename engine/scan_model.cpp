@@ -41,21 +41,94 @@ QString queueLabelForTitle(const QString& prefix, const QString& title) {
 
 void QSScannedFile::setFiles(const QList<QSScannedFilePtr>& files) {
     isGroup_ = true;
-    files_ = files;
+    extras().files = files;
     quint64 total = 0;
     for (const auto& member : files)
         total += member->fileSize();
     fileSize_ = total;
 }
 
+const QList<QSScannedFilePtr>& QSScannedFile::files() const {
+    static const QList<QSScannedFilePtr> none;
+    return extras_ ? extras_->files : none;
+}
+
+const QString& QSScannedFile::icon() const {
+    static const QString none;
+    return extras_ ? extras_->icon : none;
+}
+
+const QDateTime& QSScannedFile::lastUsedDate() const {
+    static const QDateTime none;
+    return extras_ ? extras_->lastUsedDate : none;
+}
+
+QBasicMutex& QSScannedFile::pathMutex() const {
+    static QBasicMutex locks[64];
+    return locks[(quintptr(this) / alignof(QSScannedFile)) % 64];
+}
+
+QSScannedFile::Extras& QSScannedFile::extras() {
+    if (!extras_) extras_ = std::make_unique<Extras>();
+    return *extras_;
+}
+
 QString QSScannedFile::path() const {
-    std::lock_guard lock(pathMutex_);
-    return path_;
+    std::lock_guard lock(pathMutex());
+    return folder_.isNull() ? leaf_ : folder_ + u'/' + leaf_;
 }
 
 void QSScannedFile::setPath(const QString& path) {
-    std::lock_guard lock(pathMutex_);
-    path_ = path;
+    const qsizetype slash = path.lastIndexOf(u'/');
+    if (slash <= 0) {
+        std::lock_guard lock(pathMutex());
+        folder_ = QString();
+        leaf_ = path;
+        return;
+    }
+    setPath(path.left(slash), path.mid(slash + 1));
+}
+
+void QSScannedFile::setPath(const QString& folder, const QString& name) {
+    std::lock_guard lock(pathMutex());
+    folder_ = folder;
+    leaf_ = name;
+}
+
+QVariantMap QSScannedFile::attributes() const {
+    QVariantMap map;
+    if (resourceCreationDate_.isValid()) map.insert(kNSURLCreationDateKey, resourceCreationDate_);
+    if (resourceModificationDate_.isValid()) {
+        map.insert(kNSURLContentModificationDateKey, resourceModificationDate_);
+    }
+    if (resources_ & kHasSize) map.insert(kNSURLFileSizeKey, resourceSize_);
+    if (resources_ & kHasIsDirectory) {
+        map.insert(kNSURLIsDirectoryKey, bool(resources_ & kIsDirectory));
+    }
+    return map;
+}
+
+void QSScannedFile::setResourceValues(const QDateTime& creationDate,
+                                      const QDateTime& modificationDate, quint64 fileSize,
+                                      bool isDirectory) {
+    resourceCreationDate_ = creationDate;
+    resourceModificationDate_ = modificationDate;
+    resourceSize_ = fileSize;
+    resources_ = kHasSize | kHasIsDirectory | (isDirectory ? kIsDirectory : 0);
+}
+
+void QSScannedFile::setAttributes(const QVariantMap& attributes) {
+    resourceCreationDate_ = attributes.value(kNSURLCreationDateKey).toDateTime();
+    resourceModificationDate_ = attributes.value(kNSURLContentModificationDateKey).toDateTime();
+    resources_ = 0;
+    if (attributes.contains(kNSURLFileSizeKey)) {
+        resources_ |= kHasSize;
+        resourceSize_ = attributes.value(kNSURLFileSizeKey).toULongLong();
+    }
+    if (attributes.contains(kNSURLIsDirectoryKey)) {
+        resources_ |= kHasIsDirectory;
+        if (attributes.value(kNSURLIsDirectoryKey).toBool()) resources_ |= kIsDirectory;
+    }
 }
 
 QUrl QSScannedFile::previewItemURL() const {
@@ -65,7 +138,7 @@ QUrl QSScannedFile::previewItemURL() const {
 
 QString QSScannedFile::description() const {
     QString attributes;
-    QDebug(&attributes).noquote() << attributes_;
+    QDebug(&attributes).noquote() << this->attributes();
     return QStringLiteral("<%1 %2: selected=%3, fileSize=%4, path=%5, attributes=%6>")
         .arg(className(typeid(*this)), addressOf(this))
         .arg(int(selected()))

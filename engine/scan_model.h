@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QMutex>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -52,24 +53,32 @@ public:
     void setHasSelectedOverride(bool value) { hasSelectedOverride_ = value; }
     bool isGroup() const { return isGroup_; }
     void setIsGroup(bool value) { isGroup_ = value; }
-    const QList<QSScannedFilePtr>& files() const { return files_; }
+    const QList<QSScannedFilePtr>& files() const;
     // Makes the entry a group whose size is its members' total at this moment.
     void setFiles(const QList<QSScannedFilePtr>& files);
     // A reference to the entry's icon: an image file's path or a themed icon name.
-    const QString& icon() const { return icon_; }
-    void setIcon(const QString& icon) { icon_ = icon; }
+    const QString& icon() const;
+    void setIcon(const QString& icon) { extras().icon = icon; }
     const QString& fileName() const { return fileName_; }
     void setFileName(const QString& name) { fileName_ = name; }
     QString path() const;
     void setPath(const QString& path);
+    // The same path given as its folder and name; entries of one folder share the
+    // folder's text, which keeps walks of many small files small.
+    void setPath(const QString& folder, const QString& name);
     quint64 fileSize() const { return fileSize_; }
     void setFileSize(quint64 size) { fileSize_ = size; }
-    const QVariantMap& attributes() const { return attributes_; }
-    void setAttributes(const QVariantMap& attributes) { attributes_ = attributes; }
+    // The resource values read for the entry, under the four kNSURL keys above; other
+    // keys are not kept.
+    QVariantMap attributes() const;
+    void setAttributes(const QVariantMap& attributes);
+    // The four resource values at once, as a walk reads them.
+    void setResourceValues(const QDateTime& creationDate, const QDateTime& modificationDate,
+                           quint64 fileSize, bool isDirectory);
     const QDateTime& modificationDate() const { return modificationDate_; }
     void setModificationDate(const QDateTime& date) { modificationDate_ = date; }
-    const QDateTime& lastUsedDate() const { return lastUsedDate_; }
-    void setLastUsedDate(const QDateTime& date) { lastUsedDate_ = date; }
+    const QDateTime& lastUsedDate() const;
+    void setLastUsedDate(const QDateTime& date) { extras().lastUsedDate = date; }
 
     // Preview: a file URL of the path (empty without a path) and the shown name.
     QUrl previewItemURL() const;
@@ -80,15 +89,30 @@ private:
     std::atomic<bool> selected_{false};
     bool hasSelectedOverride_ = false;
     bool isGroup_ = false;
-    QList<QSScannedFilePtr> files_;
-    QString icon_;
+    quint8 resources_ = 0;  // Resource flags
+    enum Resource : quint8 { kHasSize = 1, kHasIsDirectory = 2, kIsDirectory = 4 };
+    // A watched file's path changes when it is moved. Entries share a few locks rather
+    // than carry one each.
+    QBasicMutex& pathMutex() const;
+    // What only groups, applications and login items carry, kept apart so that plain
+    // entries stay small.
+    struct Extras {
+        QList<QSScannedFilePtr> files;
+        QString icon;
+        QDateTime lastUsedDate;
+    };
+    Extras& extras();
+    std::unique_ptr<Extras> extras_;
     QString fileName_;
-    mutable std::mutex pathMutex_;  // a watched file's path changes when it is moved
-    QString path_;
+    QString folder_;  // null when the path has no folder part
+    QString leaf_;
     quint64 fileSize_ = 0;
-    QVariantMap attributes_;
+    // The resource values, held as fields rather than a map: hundreds of thousands of
+    // entries can be alive at once.
+    quint64 resourceSize_ = 0;
+    QDateTime resourceCreationDate_;
+    QDateTime resourceModificationDate_;
     QDateTime modificationDate_;
-    QDateTime lastUsedDate_;
 };
 
 // The outcome of one attempted removal. A failed record can watch its file, to learn

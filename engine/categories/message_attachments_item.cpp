@@ -27,25 +27,18 @@ public:
 
     void visitEntry(const platform::WalkEntry& entry) override {
         // Folders met here are hidden ones and packages, skipped with their content.
-        if (isHidden(entry) || entry.type == DT_DIR)
-            return;
+        if (isHidden(entry) || entry.type == DT_DIR) return;
         struct statx st;
-        if (!entry.stat(&st))
-            return;
-        const QString path = platform::decodePath(entry.path());
-        if (!item_.fileIsDeletableAtPath(path))
-            return;
+        if (!entry.stat(&st)) return;
+        const QString& folder = folderOf(entry);
+        const QString name = platform::decodePath(entry.name, qsizetype(strlen(entry.name)));
+        if (!item_.fileIsDeletableAtPath(folder + u'/' + name)) return;
         auto file = std::make_shared<QSScannedFile>();
-        file->setPath(path);
-        file->setFileName(platform::decodePath(entry.name, qsizetype(strlen(entry.name))));
+        file->setPath(folder, name);
+        file->setFileName(name);
         const QDateTime modified = dateFrom(st.stx_mtime);
-        file->setAttributes({
-            {kNSURLCreationDateKey,
-             (st.stx_mask & STATX_BTIME) ? dateFrom(st.stx_btime) : modified},
-            {kNSURLContentModificationDateKey, modified},
-            {kNSURLFileSizeKey, quint64(st.stx_size)},
-            {kNSURLIsDirectoryKey, false},
-        });
+        file->setResourceValues((st.stx_mask & STATX_BTIME) ? dateFrom(st.stx_btime) : modified,
+                                modified, st.stx_size, false);
         file->setSelected(selected_);
         file->setFileSize(st.stx_size);
         files.append(std::move(file));
@@ -56,8 +49,21 @@ public:
 private:
     static bool isHidden(const platform::WalkEntry& entry) { return entry.name[0] == '.'; }
 
+    // The entry's folder, decoded once for all the files it holds.
+    const QString& folderOf(const platform::WalkEntry& entry) {
+        if (folder_.isNull() || entry.dirPath != folderBytes_) {
+            folderBytes_ = entry.dirPath;
+            QByteArray bytes = entry.dirPath;
+            if (bytes.endsWith('/')) bytes.chop(1);
+            folder_ = platform::decodePath(bytes);
+        }
+        return folder_;
+    }
+
     QSMessageAttachmentsItem& item_;
     const bool selected_;
+    QByteArray folderBytes_;
+    QString folder_;
 };
 
 }  // namespace
@@ -73,13 +79,11 @@ QSScanResultPtr QSMessageAttachmentsItem::actuallyScan() {
 }
 
 QList<QSScannedFilePtr> QSMessageAttachmentsItem::enumerateDirectoryWithPath(const QString& path) {
-    if (path.isNull())
-        return {};
+    if (path.isNull()) return {};
     const QByteArray root = platform::encodePath(path);
     // A linked attachments folder would lead the walk, and removal, out of the Library.
     const int fd = open(root.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return {};
+    if (fd < 0) return {};
     AttachmentCollector collector(*this);
     // One thread: the order of entries is then the same at every scan of the same tree.
     platform::walkTree(fd, root, collector, 1);
