@@ -30,9 +30,12 @@ void KPCustomWindowButtonView::leaveEvent(QEvent* event) {
     setMouseInside(false);
 }
 
-// Moved into another window, the replicas stand in for that window's buttons.
+// Moved into another window or shown in one, the replicas stand in for that window's
+// buttons.
 bool KPCustomWindowButtonView::event(QEvent* event) {
-    if (event->type() == QEvent::ParentChange) hideWindowButtons();
+    if (event->type() == QEvent::ParentChange || event->type() == QEvent::Show) {
+        hideWindowButtons();
+    }
     return QWidget::event(event);
 }
 

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include "tools/gallery/chrome_gallery.h"
 #include "tools/gallery/gallery_view.h"
 
 int main(int argc, char** argv) {
@@ -9,6 +10,7 @@ int main(int argc, char** argv) {
     parser.setApplicationDescription("Every control of the appearance kit in every state.");
     parser.addHelpOption();
     parser.addOption({"dark", "Show the dark theme."});
+    parser.addOption({"chrome", "Also show a window with screens and popovers."});
     parser.process(app);
 
     galleryUseTheme(parser.isSet("dark"));
@@ -16,5 +18,11 @@ int main(int argc, char** argv) {
     gallery.setWindowTitle("Sweepwell appearance gallery");
     gallery.show();
     gallery.focusSwitch();
+    std::unique_ptr<ChromeGallery> chrome;
+    if (parser.isSet("chrome")) {
+        chrome = std::make_unique<ChromeGallery>();
+        chrome->setTitle("Sweepwell window chrome");
+        chrome->show();
+    }
     return app.exec();
 }
