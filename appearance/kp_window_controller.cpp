@@ -69,7 +69,7 @@ void KPWindowController::beginSheetInWindow(QWidget* parent) {
             sheet->setParent(parent->window(), sheet->windowFlags());
             sheet->setWindowModality(Qt::WindowModal);
             const QRect frame = parent->window()->geometry();
-            sheet->move(frame.center().x() - sheet->width() / 2, frame.top());
+            sheet->move(frame.x() + (frame.width() - sheet->width()) / 2, frame.top());
             sheet->show();
             self->kp_sheetDidAppear();
         });
