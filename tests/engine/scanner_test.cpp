@@ -36,8 +36,8 @@ private:
 
 class GatedItem : public QSScanItem {
 public:
-    GatedItem(QString key, QString path, Gate* waitFor = nullptr, Gate* openWhenDone = nullptr)
-        : key_(std::move(key)), path_(std::move(path)), waitFor_(waitFor), done_(openWhenDone) {}
+    GatedItem(QString key, QString path, Gate* waitFor = nullptr)
+        : key_(std::move(key)), path_(std::move(path)), waitFor_(waitFor) {}
     QString title() const override { return key_.toUpper(); }
     QString key() const override { return key_; }
     QString path() const override { return path_; }
@@ -45,7 +45,6 @@ public:
         if (waitFor_) waitFor_->wait();
         auto result = QSScanItem::actuallyScan();
         sandboxedDuringScan = isSandboxed();
-        if (done_) done_->open();
         return result;
     }
     bool sandboxedDuringScan = false;
@@ -54,7 +53,6 @@ private:
     QString key_;
     QString path_;
     Gate* waitFor_;
-    Gate* done_;
 };
 
 class ScannerTest : public ::testing::Test {
@@ -66,10 +64,11 @@ protected:
 TEST_F(ScannerTest, ResultsComeInListOrderAfterEveryFinishedBlockOnTheMainThread) {
     Gate firstMayFinish;
     const QString folder = home_.folder(QStringLiteral("x"));
-    // "a" waits until "c" has finished, so categories finish out of list order.
+    // "a" waits until "c" has been reported finished, so categories finish out of list
+    // order.
     auto a = std::make_shared<GatedItem>(QStringLiteral("a"), folder, &firstMayFinish);
     auto b = std::make_shared<GatedItem>(QStringLiteral("b"), QString());
-    auto c = std::make_shared<GatedItem>(QStringLiteral("c"), folder, nullptr, &firstMayFinish);
+    auto c = std::make_shared<GatedItem>(QStringLiteral("c"), folder);
     QSScanner scanner(true);
     scanner.setScanItems({a, b, c});
     QList<qsizetype> finishedOrder;
@@ -88,6 +87,7 @@ TEST_F(ScannerTest, ResultsComeInListOrderAfterEveryFinishedBlockOnTheMainThread
             EXPECT_FALSE(completed);
             EXPECT_EQ(result->key(), scanner.scanItems()[index]->key());
             finishedOrder.append(index);
+            if (index == 2) firstMayFinish.open();
         });
     ASSERT_TRUE(waitUntil([&] { return completed; }));
     ASSERT_EQ(results.size(), 3);
