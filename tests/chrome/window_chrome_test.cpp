@@ -188,4 +188,21 @@ TEST(AnchoredPopoverTest, RequestsDuringAnAnimationAreDroppedAndCloseRunsOnce) {
     EXPECT_EQ(counter.didClose, 1);
 }
 
+
+TEST(WindowChromeTest, PressesNearAnEdgeResizeOnlyAResizableWindow) {
+    KPYosemiteWindow window;
+    window.resize(300, 200);
+    EXPECT_EQ(window.resizeEdgesAt(QPoint(150, 100)), Qt::Edges());
+    EXPECT_EQ(window.resizeEdgesAt(QPoint(1, 100)), Qt::LeftEdge);
+    EXPECT_EQ(window.resizeEdgesAt(QPoint(299, 199)), Qt::RightEdge | Qt::BottomEdge);
+    kp_setResizable(&window, false);
+    EXPECT_EQ(window.resizeEdgesAt(QPoint(1, 1)), Qt::Edges());
+}
+
+TEST(ModalBackgroundTest, DrawsInsideItsShadowAndLeavesRoomBelow) {
+    SWModalWindowBackgroundView view;
+    view.resize(300, 200);
+    EXPECT_EQ(view.drawingBounds(), QRectF(20, 20, 260, 120));
+}
+
 }  // namespace
