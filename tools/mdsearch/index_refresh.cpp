@@ -12,6 +12,7 @@
 #include <unordered_map>
 
 #include "platform/packages.h"
+#include "platform/unique_fd.h"
 
 namespace mdsearch {
 namespace {
@@ -27,16 +28,6 @@ uint64_t mountOf(const struct statx& st) {
     if (st.stx_mask & STATX_MNT_ID) return st.stx_mnt_id;
     return (uint64_t(st.stx_dev_major) << 32) | st.stx_dev_minor;
 }
-
-struct ScopedFd {
-    int fd;
-    explicit ScopedFd(int f) : fd(f) {}
-    ~ScopedFd() {
-        if (fd >= 0) ::close(fd);
-    }
-    ScopedFd(const ScopedFd&) = delete;
-    ScopedFd& operator=(const ScopedFd&) = delete;
-};
 
 // A name to examine, with the record it had in the previous index (or kNoNode).
 struct Child {
@@ -150,20 +141,21 @@ private:
             addNode(parent, st, stringOf(child.name),
                     package ? ItemType::Package : ItemType::Folder, inPackage ? kInPackage : 0);
         int64_t total = 0;
-        ScopedFd fd(
+        const platform::UniqueFd fd(
             openat(parentFd, child.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         struct stat opened;
         // The folder may have been swapped for another since it was examined.
-        const bool same = fd.fd >= 0 && fstat(fd.fd, &opened) == 0 && opened.st_ino == st.stx_ino;
+        const bool same =
+            fd.valid() && fstat(fd.get(), &opened) == 0 && opened.st_ino == st.stx_ino;
         if (same && depth + 1 < kMaxIndexDepth) {
             const uint32_t before = previousFolder(child.previous);
-            total = walkFolder(fd.fd, self, before, inPackage || package, depth + 1);
+            total = walkFolder(fd.get(), self, before, inPackage || package, depth + 1);
         }
         IndexNode& node = built_.nodes[self];
         node.end = uint32_t(built_.nodes.size());
         if (package) {
             node.size = total;
-            if (same && isAppBundleName(child.name)) describeApp(fd.fd, self, child.previous);
+            if (same && isAppBundleName(child.name)) describeApp(fd.get(), self, child.previous);
         }
         return total;
     }

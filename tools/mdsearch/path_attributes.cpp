@@ -9,6 +9,7 @@
 #include "platform/file_manager.h"
 #include "platform/file_path.h"
 #include "platform/packages.h"
+#include "platform/unique_fd.h"
 #include "tools/mdsearch/attributes.h"
 
 namespace mdsearch {
@@ -23,25 +24,18 @@ QString decoded(const std::string& bytes) {
     return platform::decodePath(bytes.data(), qsizetype(bytes.size()));
 }
 
-struct ScopedFd {
-    int fd;
-    explicit ScopedFd(const std::string& path, int flags)
-        : fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | flags)) {}
-    ~ScopedFd() {
-        if (fd >= 0) ::close(fd);
-    }
-    ScopedFd(const ScopedFd&) = delete;
-    ScopedFd& operator=(const ScopedFd&) = delete;
-};
+platform::UniqueFd openFolder(const std::string& path, int flags) {
+    return platform::UniqueFd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | flags));
+}
 
 // Adds what an application bundle tells of itself; false when the folder is not one.
 bool addApplicationFacts(const std::string& path, int64_t* usedAt, QJsonObject* attributes) {
-    const ScopedFd bundle(path, O_NOFOLLOW);
-    if (bundle.fd < 0) return false;
-    const auto facts = examineAppBundle(bundle.fd);
+    const platform::UniqueFd bundle = openFolder(path, O_NOFOLLOW);
+    if (!bundle.valid()) return false;
+    const auto facts = examineAppBundle(bundle.get());
     if (!facts) return false;
     *usedAt = facts->usedAt;
-    if (const auto identifier = readBundleIdentifier(bundle.fd)) {
+    if (const auto identifier = readBundleIdentifier(bundle.get())) {
         attributes->insert(QStringLiteral("kMDItemCFBundleIdentifier"),
                            QString::fromStdString(*identifier));
     }
@@ -51,8 +45,8 @@ bool addApplicationFacts(const std::string& path, int64_t* usedAt, QJsonObject* 
 bool isScreenCapture(const std::string& folder, const std::string& name, const struct stat& st) {
     if (isScreenshotName(name)) return true;
     if (!isPngName(name) || st.st_size < kSmallestPngWithText) return false;
-    const ScopedFd dir(folder, 0);
-    return dir.fd >= 0 && pngHasScreenshotText(dir.fd, name.c_str());
+    const platform::UniqueFd dir = openFolder(folder, 0);
+    return dir.valid() && pngHasScreenshotText(dir.get(), name.c_str());
 }
 
 }  // namespace
