@@ -75,21 +75,21 @@ QSScannedFile::Extras& QSScannedFile::extras() {
 
 QString QSScannedFile::path() const {
     std::lock_guard lock(pathMutex());
-    return folder_.isNull() ? leaf_ : folder_ + u'/' + leaf_;
+    return folder_.isNull() ? leaf_ : platform::decodePath(folder_) + u'/' + leaf_;
 }
 
 void QSScannedFile::setPath(const QString& path) {
     const qsizetype slash = path.lastIndexOf(u'/');
     if (slash <= 0) {
         std::lock_guard lock(pathMutex());
-        folder_ = QString();
+        folder_ = QByteArray();
         leaf_ = path;
         return;
     }
-    setPath(path.left(slash), path.mid(slash + 1));
+    setPathInFolder(platform::encodePath(path.left(slash)), path.mid(slash + 1));
 }
 
-void QSScannedFile::setPath(const QString& folder, const QString& name) {
+void QSScannedFile::setPathInFolder(const QByteArray& folder, const QString& name) {
     std::lock_guard lock(pathMutex());
     folder_ = folder;
     leaf_ = name;

@@ -63,9 +63,10 @@ public:
     void setFileName(const QString& name) { fileName_ = name; }
     QString path() const;
     void setPath(const QString& path);
-    // The same path given as its folder and name; entries of one folder share the
-    // folder's text, which keeps walks of many small files small.
-    void setPath(const QString& folder, const QString& name);
+    // The same path given as its folder, in the file system's bytes, and name. Entries
+    // of one folder share the folder's bytes (a walk's own copy), which keeps walks of
+    // many small files small.
+    void setPathInFolder(const QByteArray& folder, const QString& name);
     quint64 fileSize() const { return fileSize_; }
     void setFileSize(quint64 size) { fileSize_ = size; }
     // The resource values read for the entry, under the four kNSURL keys above; other
@@ -104,7 +105,7 @@ private:
     Extras& extras();
     std::unique_ptr<Extras> extras_;
     QString fileName_;
-    QString folder_;  // null when the path has no folder part
+    QByteArray folder_;  // null when the path has no folder part
     QString leaf_;
     quint64 fileSize_ = 0;
     // The resource values, held as fields rather than a map: hundreds of thousands of

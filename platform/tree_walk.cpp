@@ -140,10 +140,14 @@ unsigned char resolveType(int dirFd, const char* name, unsigned char type) {
     return typeFromMode(st.st_mode);
 }
 
+// Sized exactly: visitors may keep a folder's path for as long as they keep its entries.
 QByteArray joined(const QByteArray& dir, const char* name) {
-    QByteArray path = dir;
+    const qsizetype length = qsizetype(strlen(name));
+    QByteArray path;
+    path.reserve(dir.size() + 1 + length);
+    path.append(dir);
     if (!path.endsWith('/')) path.append('/');
-    path.append(name);
+    path.append(name, length);
     return path;
 }
 

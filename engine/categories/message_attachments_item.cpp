@@ -30,11 +30,11 @@ public:
         if (isHidden(entry) || entry.type == DT_DIR) return;
         struct statx st;
         if (!entry.stat(&st)) return;
-        const QString& folder = folderOf(entry);
+        enterFolderOf(entry);
         const QString name = platform::decodePath(entry.name, qsizetype(strlen(entry.name)));
-        if (!item_.fileIsDeletableAtPath(folder + u'/' + name)) return;
+        if (!item_.fileIsDeletableAtPath(folder_ + u'/' + name)) return;
         auto file = std::make_shared<QSScannedFile>();
-        file->setPath(folder, name);
+        file->setPathInFolder(folderBytes_, name);
         file->setFileName(name);
         const QDateTime modified = dateFrom(st.stx_mtime);
         file->setResourceValues((st.stx_mask & STATX_BTIME) ? dateFrom(st.stx_btime) : modified,
@@ -49,19 +49,19 @@ public:
 private:
     static bool isHidden(const platform::WalkEntry& entry) { return entry.name[0] == '.'; }
 
-    // The entry's folder, decoded once for all the files it holds.
-    const QString& folderOf(const platform::WalkEntry& entry) {
-        if (folder_.isNull() || entry.dirPath != folderBytes_) {
-            folderBytes_ = entry.dirPath;
-            QByteArray bytes = entry.dirPath;
-            if (bytes.endsWith('/')) bytes.chop(1);
-            folder_ = platform::decodePath(bytes);
-        }
-        return folder_;
+    // Takes the entry's folder, once for all the files it holds. The entries keep the
+    // walk's own bytes of the folder path, so each folder's path is held once.
+    void enterFolderOf(const platform::WalkEntry& entry) {
+        if (!folder_.isNull() && entry.dirPath.constData() == walkedFolder_.constData()) return;
+        walkedFolder_ = entry.dirPath;
+        folderBytes_ = entry.dirPath;
+        if (folderBytes_.endsWith('/')) folderBytes_.chop(1);
+        folder_ = platform::decodePath(folderBytes_);
     }
 
     QSMessageAttachmentsItem& item_;
     const bool selected_;
+    QByteArray walkedFolder_;
     QByteArray folderBytes_;
     QString folder_;
 };

@@ -6,6 +6,7 @@
 
 #include "engine/notification_center.h"
 #include "engine/scan_model.h"
+#include "platform/file_path.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/fixture_home.h"
 #include "tests/support/folder_fixtures.h"
@@ -249,13 +250,17 @@ TEST_F(ScanModelTest, AWatchedFileThatMovesIsFollowedAndAnnouncedOnce) {
     record->startListening();
     record->startListening();
     EXPECT_EQ(platform_.coordinator().presenterCount(), 1);
-    platform_.coordinator().simulateMove(file->path(), QStringLiteral("/moved/stuck"));
-    platform_.coordinator().simulateMove(QStringLiteral("/moved/stuck"), QStringLiteral("/again"));
+    // A folder whose name is not UTF-8 is kept exactly.
+    const QString moved =
+        platform::decodePath(QByteArray("/mov\xe9"
+                                        "d/stuck"));
+    platform_.coordinator().simulateMove(file->path(), moved);
+    platform_.coordinator().simulateMove(moved, QStringLiteral("/again"));
     QObject::disconnect(connection);
     EXPECT_EQ(notifications, 1);
     EXPECT_EQ(sender, record.get());
     EXPECT_FALSE(record->listening());
-    EXPECT_EQ(file->path(), u"/moved/stuck");
+    EXPECT_EQ(file->path(), moved);
     EXPECT_EQ(platform_.coordinator().presenterCount(), 0);
 }
 

@@ -121,13 +121,18 @@ TEST_F(TrashAndDownloadsTest, AttachmentNamesThatAreNotUtf8AreListedAndRemoved) 
     const QString odd =
         platform::decodePath(QByteArray("Library/Messages/Attachments/ab/caf\xe9\n.jpg"));
     const QString path = home.file(odd, 7);
+    const QString oddFolder =
+        platform::decodePath(QByteArray("Library/Messages/Attachments/\xff\xfe/r\xe9sum\xe9.pdf"));
+    const QString inOddFolder = home.file(oddFolder, 5);
 
     const auto result = fixture.scan(QSMessageAttachmentsItem::item());
 
-    ASSERT_EQ(entryPathsOf(result->detailArray()), QStringList({path}));
+    ASSERT_EQ(entryPathsOf(result->detailArray()), QStringList({path, inOddFolder}));
     EXPECT_EQ(result->detailArray().first()->fileSize(), 7u);
+    EXPECT_EQ(result->detailArray().last()->fileSize(), 5u);
     EXPECT_TRUE(FolderFixture::remove(result)->failedFiles().isEmpty());
     EXPECT_FALSE(exists(path));
+    EXPECT_FALSE(exists(inOddFolder));
 }
 
 TEST_F(TrashAndDownloadsTest, LinkedAttachmentsFolderIsNotWalked) {
