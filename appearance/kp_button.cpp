@@ -69,9 +69,7 @@ KPThemableImageButton::KPThemableImageButton(QWidget* parent) : KPTintableImageB
 }
 
 void KPThemableImageButton::setTintColorKey(const QString& key) {
-    if (key == tintColorKey_) return;
-    tintColorKey_ = key;
-    applyTheme();
+    changeThemeKey(tintColorKey_, key);
 }
 
 void KPThemableImageButton::applyTheme() {
@@ -86,15 +84,11 @@ KPThemableButton::KPThemableButton(QWidget* parent) : KPButton(parent) {
 }
 
 void KPThemableButton::setImageKey(const QString& key) {
-    if (key == imageKey_) return;
-    imageKey_ = key;
-    applyTheme();
+    changeThemeKey(imageKey_, key);
 }
 
 void KPThemableButton::setAlternateImageKey(const QString& key) {
-    if (key == alternateImageKey_) return;
-    alternateImageKey_ = key;
-    applyTheme();
+    changeThemeKey(alternateImageKey_, key);
 }
 
 void KPThemableButton::applyTheme() {

@@ -38,9 +38,7 @@ KPThemableImageView::KPThemableImageView(QWidget* parent) : KPTintableImageView(
 }
 
 void KPThemableImageView::setTintColorKey(const QString& key) {
-    if (key == tintColorKey_) return;
-    tintColorKey_ = key;
-    applyTheme();
+    changeThemeKey(tintColorKey_, key);
 }
 
 void KPThemableImageView::applyTheme() {

@@ -22,9 +22,7 @@ KPThemableScrollView::KPThemableScrollView(QWidget* parent) : QScrollArea(parent
 }
 
 void KPThemableScrollView::setBackgroundColorKey(const QString& key) {
-    if (key == backgroundColorKey_) return;
-    backgroundColorKey_ = key;
-    applyTheme();
+    changeThemeKey(backgroundColorKey_, key);
 }
 
 void KPThemableScrollView::applyTheme() {
@@ -39,15 +37,11 @@ KPThemableTableView::KPThemableTableView(QWidget* parent) : QTableView(parent) {
 }
 
 void KPThemableTableView::setBackgroundColorKey(const QString& key) {
-    if (key == backgroundColorKey_) return;
-    backgroundColorKey_ = key;
-    applyTheme();
+    changeThemeKey(backgroundColorKey_, key);
 }
 
 void KPThemableTableView::setGridColorKey(const QString& key) {
-    if (key == gridColorKey_) return;
-    gridColorKey_ = key;
-    applyTheme();
+    changeThemeKey(gridColorKey_, key);
 }
 
 // The table draws its grid in the palette's mid colour.

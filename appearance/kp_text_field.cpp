@@ -27,15 +27,11 @@ KPThemableTextField::KPThemableTextField(QWidget* parent) : QLabel(parent) {
 }
 
 void KPThemableTextField::setFontKey(const QString& key) {
-    if (key == fontKey_) return;
-    fontKey_ = key;
-    applyTheme();
+    changeThemeKey(fontKey_, key);
 }
 
 void KPThemableTextField::setTextColorKey(const QString& key) {
-    if (key == textColorKey_) return;
-    textColorKey_ = key;
-    applyTheme();
+    changeThemeKey(textColorKey_, key);
 }
 
 QColor KPThemableTextField::textColor() const {
@@ -81,15 +77,11 @@ KPThemableTableTextField::KPThemableTableTextField(QWidget* parent) : KPTableTex
 }
 
 void KPThemableTableTextField::setFontKey(const QString& key) {
-    if (key == fontKey_) return;
-    fontKey_ = key;
-    applyTheme();
+    changeThemeKey(fontKey_, key);
 }
 
 void KPThemableTableTextField::setTextColorKey(const QString& key) {
-    if (key == textColorKey_) return;
-    textColorKey_ = key;
-    applyTheme();
+    changeThemeKey(textColorKey_, key);
 }
 
 void KPThemableTableTextField::applyTheme() {

@@ -53,15 +53,11 @@ KPThemableView::KPThemableView(QWidget* parent) : KPView(parent) {
 }
 
 void KPThemableView::setBackgroundColorKey(const QString& key) {
-    if (key == backgroundColorKey_) return;
-    backgroundColorKey_ = key;
-    applyTheme();
+    changeThemeKey(backgroundColorKey_, key);
 }
 
 void KPThemableView::setBorderColorKey(const QString& key) {
-    if (key == borderColorKey_) return;
-    borderColorKey_ = key;
-    applyTheme();
+    changeThemeKey(borderColorKey_, key);
 }
 
 void KPThemableView::applyTheme() {

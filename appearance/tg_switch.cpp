@@ -307,9 +307,7 @@ SWThemableTGSwitch::SWThemableTGSwitch(QWidget* parent) : TGSwitch(parent) {
 }
 
 void SWThemableTGSwitch::setDisabledBorderColorKey(const QString& key) {
-    if (key == disabledBorderColorKey_) return;
-    disabledBorderColorKey_ = key;
-    applyTheme();
+    changeThemeKey(disabledBorderColorKey_, key);
 }
 
 void SWThemableTGSwitch::applyTheme() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMetaObject>
+#include <QString>
 
 // What every themed view does when the theme changes: look its theme keys up again.
 class KPThemeUpdateProtocol {
@@ -9,6 +10,13 @@ public:
 
 protected:
     ~KPThemeUpdateProtocol() = default;
+
+    // Stores a theme key and applies the theme with it; the same key again does nothing.
+    void changeThemeKey(QString& field, const QString& key) {
+        if (key == field) return;
+        field = key;
+        applyTheme();
+    }
 };
 
 // A themed view's subscription to theme changes. `configure` applies the theme once
