@@ -46,7 +46,7 @@ public:
     QSizeF viewDefaultSize() const { return viewDefaultSize_; }
     void setViewDefaultSize(QSizeF size) { viewDefaultSize_ = size; }
     // No screen of this kit asks for a minimum size.
-    QSizeF viewMinSize() const { return {}; }
+    QSizeF viewMinSize() const { return QSizeF(0, 0); }
     void setViewMinSize(QSizeF size) { viewMinSize_ = size; }
     bool forceResize() const { return forceResize_; }
     void setForceResize(bool force) { forceResize_ = force; }
@@ -76,8 +76,9 @@ private:
     QPointer<KPNavigationController> navigationController_;
     QPointer<QWidget> parentWindow_;
     QPointer<KPWindowController> parentWindowController_;
-    QSizeF viewDefaultSize_;
-    QSizeF viewMinSize_;
+    // Zero, not Qt's invalid size: a zero size means "no wish".
+    QSizeF viewDefaultSize_{0, 0};
+    QSizeF viewMinSize_{0, 0};
     bool forceResize_ = false;
     bool kp_viewHasLoaded_ = false;
     bool kp_isVisible_ = false;

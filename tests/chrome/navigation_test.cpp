@@ -73,6 +73,28 @@ TEST_F(NavigationTest, FirstScreenAppearsAtOnceWithoutSlide) {
     EXPECT_EQ(root->parentWindow(), &window);
 }
 
+TEST_F(NavigationTest,
+       OnlyAScreenWishingForMoreRoomThanTheContainerHasIsFittedAndMinimumSizesStay) {
+    window.setMinimumSize(200, 150);
+    const auto root = makeScreen();
+    navigation.setViewControllers({root}, false);
+    EXPECT_EQ(window.minimumSize(), QSize(200, 150));
+    EXPECT_EQ(window.size(), QSize(400, 300));
+
+    const auto small = makeScreen();
+    small->setViewDefaultSize(QSizeF(300, 200));
+    navigation.pushViewController(small, false);
+    settle();
+    EXPECT_EQ(window.size(), QSize(400, 300));
+
+    const auto large = makeScreen();
+    large->setViewDefaultSize(QSizeF(500, 200));
+    navigation.pushViewController(large, false);
+    settle();
+    EXPECT_EQ(window.size(), QSize(500, 200));
+    EXPECT_EQ(window.minimumSize(), QSize(200, 150));
+}
+
 TEST_F(NavigationTest, PushSlidesFromTheRightAndFlipsVisibilityOnlyAtTheEnd) {
     const auto root = makeScreen();
     const auto next = makeScreen();
