@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "platform/file_path.h"
+#include "platform/unique_fd.h"
 
 namespace platform {
 namespace {
@@ -39,13 +40,27 @@ quint64 readBigEndian(const QByteArray& data, qsizetype offset, int bytes) {
     return value;
 }
 
+// The fixed 32-byte trailer that ends a binary list: the sizes of offsets and object
+// references, the object count and where the offset table starts.
+struct BinaryTrailer {
+    int offsetSize = 0;
+    int refSize = 0;
+    quint64 objects = 0;
+    quint64 table = 0;
+};
+
+std::optional<BinaryTrailer> binaryTrailer(const QByteArray& data) {
+    const qsizetype size = data.size();
+    if (!isBinary(data) || size < 8 + 32) return std::nullopt;
+    return BinaryTrailer{int(quint8(data[size - 26])), int(quint8(data[size - 25])),
+                         readBigEndian(data, size - 24, 8), readBigEndian(data, size - 8, 8)};
+}
+
 // A binary list nests at most once per object, since libplist refuses to visit an object
-// twice on one path; the object count sits in the fixed 32-byte trailer.
-quint64 binaryNestingBound(const QByteArray& data) {
-    constexpr qsizetype kTrailer = 32;
+// twice on one path.
+quint64 binaryNestingBound(const QByteArray& data, const std::optional<BinaryTrailer>& trailer) {
     const quint64 size = quint64(data.size());
-    if (data.size() < 8 + kTrailer) return size;
-    return std::min(size, readBigEndian(data, data.size() - 24, 8));
+    return trailer ? std::min(size, trailer->objects) : size;
 }
 
 // Whether every dictionary key of a binary list is a string without a NUL character.
@@ -54,15 +69,15 @@ quint64 binaryNestingBound(const QByteArray& data) {
 // libplist, which rejects it.
 class BinaryKeyCheck {
 public:
-    explicit BinaryKeyCheck(const QByteArray& data) : data_(data) {
-        const qsizetype size = data_.size();
-        if (size < 8 + 32) return;
-        offsetSize_ = int(quint8(data_[size - 26]));
-        refSize_ = int(quint8(data_[size - 25]));
-        objects_ = readBigEndian(data_, size - 24, 8);
-        table_ = readBigEndian(data_, size - 8, 8);
+    BinaryKeyCheck(const QByteArray& data, const BinaryTrailer& trailer)
+        : data_(data),
+          offsetSize_(trailer.offsetSize),
+          refSize_(trailer.refSize),
+          objects_(trailer.objects),
+          table_(trailer.table) {
         readable_ = offsetSize_ >= 1 && offsetSize_ <= 8 && refSize_ >= 1 && refSize_ <= 8 &&
-                    objects_ <= quint64(size) && fits(table_, objects_ * quint64(offsetSize_));
+                    objects_ <= quint64(data_.size()) &&
+                    fits(table_, objects_ * quint64(offsetSize_));
     }
 
     bool keysArePlainText() const {
@@ -128,11 +143,11 @@ private:
     }
 
     const QByteArray& data_;
+    const int offsetSize_;
+    const int refSize_;
+    const quint64 objects_;
+    const quint64 table_;
     bool readable_ = false;
-    int offsetSize_ = 0;
-    int refSize_ = 0;
-    quint64 objects_ = 0;
-    quint64 table_ = 0;
 };
 
 // The XML reader nests only at "<array" and "<dict" tags; counted without regard to case
@@ -153,8 +168,9 @@ quint64 xmlNestingBound(const QByteArray& data) {
 }
 
 // The stack a parse of `data` may need, or 0 when that is more than we reserve.
-size_t stackFor(const QByteArray& data) {
-    const quint64 levels = (isBinary(data) ? binaryNestingBound(data) : xmlNestingBound(data)) + 2;
+size_t stackFor(const QByteArray& data, const std::optional<BinaryTrailer>& trailer) {
+    const quint64 levels =
+        (isBinary(data) ? binaryNestingBound(data, trailer) : xmlNestingBound(data)) + 2;
     if (levels > (kMaxStackBytes - kBaseStackBytes) / kStackBytesPerLevel) return 0;
     return kBaseStackBytes + size_t(levels) * kStackBytesPerLevel;
 }
@@ -198,18 +214,13 @@ QVariant dictToVariant(plist_t node, int depth, bool* rejected) {
     plist_dict_iter iter = nullptr;
     plist_dict_new_iter(node, &iter);
     for (;;) {
-        // The key is read through its node: libplist asserts when a damaged binary list
-        // holds something other than a key there, so that list is rejected instead.
+        char* key = nullptr;
         plist_t item = nullptr;
-        plist_dict_next_item(node, iter, nullptr, &item);
-        if (!item || *rejected) break;
-        plist_t keyNode = plist_dict_item_get_key(item);
-        if (plist_get_node_type(keyNode) != PLIST_KEY) {
-            *rejected = true;
+        plist_dict_next_item(node, iter, &key, &item);
+        if (!item || *rejected) {
+            free(key);
             break;
         }
-        char* key = nullptr;
-        plist_get_key_val(keyNode, &key);
         map.insert(QString::fromUtf8(key), toVariant(item, depth + 1, rejected));
         free(key);
     }
@@ -290,14 +301,15 @@ Parse parse(const QByteArray& data, bool wantValue) {
         if (!data.isEmpty()) result.status = PropertyListStatus::Unexamined;
         return result;
     }
-    const size_t stack = stackFor(data);
+    const std::optional<BinaryTrailer> trailer = binaryTrailer(data);
+    const size_t stack = stackFor(data, trailer);
     const bool ran =
         stack != 0 && runWithStack(stack, [&] {
             plist_t root = nullptr;
             plist_from_memory(data.constData(), uint32_t(data.size()), &root);
             if (!root) return;
             result.status = PropertyListStatus::Parsed;
-            if (wantValue && (!isBinary(data) || BinaryKeyCheck(data).keysArePlainText())) {
+            if (wantValue && (!trailer || BinaryKeyCheck(data, *trailer).keysArePlainText())) {
                 // Built and, when too deep or damaged, dropped here, where the stack allows it.
                 bool rejected = false;
                 QVariant value = toVariant(root, 0, &rejected);
@@ -317,17 +329,18 @@ struct FileContent {
 FileContent readFile(const QString& path) {
     FileContent content;
     if (path.isEmpty()) return content;
-    const int fd = open(encodePath(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return content;
+    const UniqueFd fd(
+        open(encodePath(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.valid()) return content;
     struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    if (fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode)) {
         content.status = st.st_size > kMaxPropertyListFileBytes ? PropertyListStatus::Unexamined
                                                                 : PropertyListStatus::Parsed;
     }
     // Read to the end rather than to the size seen, which may change while we read.
     char buffer[64 * 1024];
     while (content.status == PropertyListStatus::Parsed) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) content.status = PropertyListStatus::Malformed;
         if (n <= 0) break;
@@ -336,7 +349,6 @@ FileContent readFile(const QString& path) {
             content.status = PropertyListStatus::Unexamined;
         }
     }
-    ::close(fd);
     if (content.status != PropertyListStatus::Parsed) content.bytes.clear();
     return content;
 }
