@@ -65,7 +65,8 @@ const QDateTime& QSScannedFile::lastUsedDate() const {
 
 QBasicMutex& QSScannedFile::pathMutex() const {
     static QBasicMutex locks[64];
-    return locks[(quintptr(this) / alignof(QSScannedFile)) % 64];
+    // Entries come from the heap, 16-byte aligned: the low four bits never vary.
+    return locks[(quintptr(this) >> 4) % 64];
 }
 
 QSScannedFile::Extras& QSScannedFile::extras() {
@@ -74,8 +75,15 @@ QSScannedFile::Extras& QSScannedFile::extras() {
 }
 
 QString QSScannedFile::path() const {
-    std::lock_guard lock(pathMutex());
-    return folder_.isNull() ? leaf_ : platform::decodePath(folder_) + u'/' + leaf_;
+    QByteArray folder;
+    QString leaf;
+    {
+        // Decoded outside the lock, which other entries share.
+        std::lock_guard lock(pathMutex());
+        folder = folder_;
+        leaf = leaf_;
+    }
+    return folder.isNull() ? leaf : platform::decodePath(folder) + u'/' + leaf;
 }
 
 void QSScannedFile::setPath(const QString& path) {

@@ -2,13 +2,13 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <unistd.h>
 #include <cstring>
 
 #include "engine/disk_utilities.h"
 #include "platform/file_path.h"
 #include "platform/packages.h"
 #include "platform/tree_walk.h"
+#include "platform/unique_fd.h"
 
 namespace {
 
@@ -82,11 +82,11 @@ QList<QSScannedFilePtr> QSMessageAttachmentsItem::enumerateDirectoryWithPath(con
     if (path.isNull()) return {};
     const QByteArray root = platform::encodePath(path);
     // A linked attachments folder would lead the walk, and removal, out of the Library.
-    const int fd = open(root.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) return {};
+    const platform::UniqueFd fd(
+        open(root.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd.valid()) return {};
     AttachmentCollector collector(*this);
     // One thread: the order of entries is then the same at every scan of the same tree.
-    platform::walkTree(fd, root, collector, 1);
-    ::close(fd);
+    platform::walkTree(fd.get(), root, collector, 1);
     return std::move(collector.files);
 }
