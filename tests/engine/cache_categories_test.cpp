@@ -90,7 +90,7 @@ TEST_F(CacheCategoriesTest, ContainerCachesFollowTheFolderEntriesUnderTheContain
     EXPECT_TRUE(notes->attributes().isEmpty());
     EXPECT_EQ(notes->fileSize(), 40u);
 
-    FolderFixture::remove(result);
+    deleteNow(result);
     EXPECT_FALSE(exists(notes->path()));
     EXPECT_TRUE(
         exists(home.abs(QStringLiteral("Library/Containers/com.example.Notes/Data/Library"))));
@@ -133,7 +133,7 @@ TEST_F(CacheCategoriesTest, NoInstalledBrowserGivesADisabledResultWhoseDeletionR
     home.file(QStringLiteral("Library/Caches/Firefox/profile/cache2"), 5);
     const auto result = fixture.scan(QSBrowserItem::item());
     EXPECT_TRUE(result->disabled());
-    const auto removed = FolderFixture::remove(result);
+    const auto removed = deleteNow(result);
     EXPECT_EQ(removed->size(), 0u);
     EXPECT_TRUE(exists(home.abs(QStringLiteral("Library/Caches/Firefox/profile/cache2"))));
 }
@@ -165,7 +165,7 @@ TEST_F(CacheCategoriesTest, SelectedChromeGroupDeletesEveryEntryWhateverTheirOwn
     group->files().first()->setSelected(false);
     group->setSelected(true);
 
-    const auto removed = FolderFixture::remove(result);
+    const auto removed = deleteNow(result);
 
     EXPECT_EQ(removed->size(), 18u);
     EXPECT_EQ(removed->files()->size(), 4);

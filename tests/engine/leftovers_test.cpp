@@ -34,10 +34,10 @@ TEST_F(LeftoversTest, ContainerOfAnApplicationThatIsGoneIsNamedAfterItsBundle) {
     EXPECT_TRUE(entry->attributes().value(kNSURLCreationDateKey).toDateTime().isValid());
     EXPECT_EQ(result->path(), kPathMarkerLarge);
 
-    FolderFixture::remove(result);
+    deleteNow(result);
     EXPECT_TRUE(exists(path));  // leftovers start deselected
     entry->setSelected(true);
-    EXPECT_TRUE(FolderFixture::remove(result)->failedFiles().isEmpty());
+    EXPECT_TRUE(deleteNow(result)->failedFiles().isEmpty());
     EXPECT_FALSE(exists(path));
 }
 
@@ -79,9 +79,8 @@ TEST_F(LeftoversTest, ContainersOfInstalledApplicationsAreNeverListed) {
 TEST_F(LeftoversTest, UnreadableContainerListFallsThroughToThePlainRule) {
     fixture.container(QStringLiteral("com.example.Broken"));
     home.file(QStringLiteral("Library/Containers/com.example.Broken/Container.plist"), 10);
-    const QString array = fixture.container(QStringLiteral("com.example.Array"));
-    writeContent(array + QStringLiteral("/Container.plist"),
-                 "<?xml version=\"1.0\"?><plist version=\"1.0\"><array/></plist>");
+    home.write(QStringLiteral("Library/Containers/com.example.Array/Container.plist"),
+               "<?xml version=\"1.0\"?><plist version=\"1.0\"><array/></plist>");
 
     auto names = fileNamesOf(scanLeftovers()->detailArray());
     names.sort();

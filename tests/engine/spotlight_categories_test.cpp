@@ -18,10 +18,7 @@
 namespace {
 
 QStringList namesOf(const QSScanResultPtr& result) {
-    QStringList names;
-    for (const auto& file : result->detailArray())
-        names.append(file->fileName());
-    return names;
+    return fileNamesOf(result->detailArray());
 }
 
 bool noneSelected(const QSScanResultPtr& result) {

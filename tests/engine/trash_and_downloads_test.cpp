@@ -53,7 +53,7 @@ TEST_F(TrashAndDownloadsTest, CloudTrashWithoutTheUsersTrashIsListedAndItsSelect
     EXPECT_TRUE(result->path().isNull());
 
     // A result without a folder of its own still removes what the user selected.
-    const auto removed = FolderFixture::remove(result);
+    const auto removed = deleteNow(result);
     EXPECT_EQ(removed->size(), 5u);
     EXPECT_FALSE(exists(drive));
 }
@@ -110,7 +110,7 @@ TEST_F(TrashAndDownloadsTest, AttachmentsAreEveryVisibleFileAtAnyDepthExceptPack
     }
     EXPECT_EQ(result->path(), home.abs(QStringLiteral("Library/Messages/Attachments")));
 
-    const auto removed = FolderFixture::remove(result);
+    const auto removed = deleteNow(result);
     EXPECT_EQ(removed->size(), 1237u);
     EXPECT_FALSE(exists(deep));
     // Files go one by one; the folders stay.
@@ -130,7 +130,7 @@ TEST_F(TrashAndDownloadsTest, AttachmentNamesThatAreNotUtf8AreListedAndRemoved) 
     ASSERT_EQ(entryPathsOf(result->detailArray()), QStringList({path, inOddFolder}));
     EXPECT_EQ(result->detailArray().first()->fileSize(), 7u);
     EXPECT_EQ(result->detailArray().last()->fileSize(), 5u);
-    EXPECT_TRUE(FolderFixture::remove(result)->failedFiles().isEmpty());
+    EXPECT_TRUE(deleteNow(result)->failedFiles().isEmpty());
     EXPECT_FALSE(exists(path));
     EXPECT_FALSE(exists(inOddFolder));
 }

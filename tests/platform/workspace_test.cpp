@@ -22,8 +22,7 @@ protected:
               home.abs(QStringLiteral("system/applications"))}});
     }
     QString desktopEntry(const QString& relative, const QByteArray& text) {
-        home.folder(relative.section(u'/', 0, -2));
-        return writeContent(home.abs(relative), "[Desktop Entry]\n" + text);
+        return home.write(relative, "[Desktop Entry]\n" + text);
     }
 
     FixtureHome home;

@@ -1,7 +1,6 @@
 #include "tests/support/folder_fixtures.h"
 
-#include <fcntl.h>
-#include <unistd.h>
+#include <gtest/gtest.h>
 #include <atomic>
 
 #include "engine/disk_utilities.h"
@@ -56,10 +55,6 @@ QSScanResultPtr FolderFixture::scan(const std::shared_ptr<QSScanItem>& item) {
     return scanNow(item);
 }
 
-QSRemovedItemPtr FolderFixture::remove(const QSScanResultPtr& result) {
-    return deleteNow(result);
-}
-
 // The blocks run on the category's queue: each flag publishes what was stored before it.
 QSScanResultPtr scanNow(const std::shared_ptr<QSScanItem>& item) {
     auto result = std::make_shared<QSScanResultPtr>();
@@ -68,7 +63,7 @@ QSScanResultPtr scanNow(const std::shared_ptr<QSScanItem>& item) {
         *result = std::move(r);
         done->store(true);
     });
-    waitUntil([&] { return done->load(); });
+    EXPECT_TRUE(waitUntil([&] { return done->load(); }));
     return done->load() ? *result : nullptr;
 }
 
@@ -84,20 +79,10 @@ QSRemovedItemPtr deleteNow(const QSScanResultPtr& result, bool* success) {
         outcome->removed = std::move(item);
         outcome->done.store(true);
     });
-    waitUntil([&] { return outcome->done.load(); });
+    EXPECT_TRUE(waitUntil([&] { return outcome->done.load(); }));
     if (!outcome->done.load()) return nullptr;
     if (success) *success = outcome->success;
     return outcome->removed;
-}
-
-QString writeContent(const QString& path, const QByteArray& content) {
-    const int fd = open(platform::encodePath(path).constData(),
-                        O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return path;
-    const ssize_t written = write(fd, content.constData(), size_t(content.size()));
-    Q_UNUSED(written);
-    close(fd);
-    return path;
 }
 
 QStringList fileNamesOf(const QList<QSScannedFilePtr>& files) {

@@ -33,8 +33,6 @@ public:
 
     // Recomputes the locations (folders made since are seen), scans and waits.
     QSScanResultPtr scan(const std::shared_ptr<QSScanItem>& item);
-    // Deletes the result and waits for its removed item.
-    static QSRemovedItemPtr remove(const QSScanResultPtr& result);
 
 private:
     FixtureHome home_;
@@ -45,9 +43,6 @@ private:
 QSScanResultPtr scanNow(const std::shared_ptr<QSScanItem>& item);
 // Deletes the result's selection and waits for the removed item and the success flag.
 QSRemovedItemPtr deleteNow(const QSScanResultPtr& result, bool* success = nullptr);
-
-// Writes the bytes to the absolute path (its folder must exist).
-QString writeContent(const QString& path, const QByteArray& content);
 
 // The entries' file names and paths, in order.
 QStringList fileNamesOf(const QList<QSScannedFilePtr>& files);

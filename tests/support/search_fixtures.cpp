@@ -96,10 +96,3 @@ QString writePng(const QString& path, const QList<QPair<QByteArray, QByteArray>>
     if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size()) return QString();
     return path;
 }
-
-QStringList pathsOf(const QList<QSScannedFilePtr>& files) {
-    QStringList paths;
-    for (const auto& file : files)
-        paths.append(file->path());
-    return paths;
-}

@@ -46,6 +46,3 @@ QString searchToolPath();
 // pair is a keyword and its text, written as tEXt, or as iTXt when `international`.
 QString writePng(const QString& path, const QList<QPair<QByteArray, QByteArray>>& texts,
                  bool international = false);
-
-// The scanned files' paths, in order.
-QStringList pathsOf(const QList<QSScannedFilePtr>& files);
