@@ -230,8 +230,11 @@ bool isScreenshotName(std::string_view name) {
     return pattern.match(QString::fromUtf8(name.data(), qsizetype(name.size()))).hasMatch();
 }
 
-bool isPngName(std::string_view name) {
-    return extensionIsOneOf(name, {"png"});
+bool mayHoldScreenshotText(std::string_view name, int64_t size) {
+    // Smaller PNG files hold no text chunk: the signature, the header chunk and an empty
+    // text chunk alone take this many bytes.
+    constexpr int64_t kSmallestPngWithText = 8 + 25 + 12;
+    return size >= kSmallestPngWithText && extensionIsOneOf(name, {"png"});
 }
 
 // Walks the chunks up to the image data; text chunks written by screenshot tools come

@@ -78,10 +78,9 @@ private:
 //    Shutter, grim, scrot, or any value containing "screenshot"), or the XMP packet that
 //    macOS writes with the user comment "Screenshot".
 bool isScreenshotName(std::string_view name);
-bool isPngName(std::string_view name);
-// Smaller PNG files hold no text chunk: the signature, the header chunk and an empty
-// text chunk alone take this many bytes.
-inline constexpr int64_t kSmallestPngWithText = 8 + 25 + 12;
+// Whether a file of this name and size is a PNG file large enough to hold a text chunk,
+// so that its content is worth reading.
+bool mayHoldScreenshotText(std::string_view name, int64_t size);
 // Reads the text chunks of the PNG file `name` in the folder `dirFd`.
 bool pngHasScreenshotText(int dirFd, const char* name);
 

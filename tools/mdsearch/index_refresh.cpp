@@ -171,8 +171,7 @@ private:
             screenshot = old->flags & kScreenshot;
         } else {
             screenshot = isScreenshotName(child.name);
-            if (!screenshot && isPngName(child.name) &&
-                int64_t(st.stx_size) >= kSmallestPngWithText) {
+            if (!screenshot && mayHoldScreenshotText(child.name, int64_t(st.stx_size))) {
                 ++stats_.contentReads;
                 screenshot = pngHasScreenshotText(dirFd, child.name.c_str());
             }

@@ -12,6 +12,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/unique_fd.h"
+
 namespace mdsearch {
 namespace {
 
@@ -36,23 +38,17 @@ class ScopedLock {
 public:
     explicit ScopedLock(const std::string& path)
         : fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600)) {
-        if (fd_ < 0) return;
-        while (flock(fd_, LOCK_EX) != 0) {
+        if (!fd_.valid()) return;
+        while (flock(fd_.get(), LOCK_EX) != 0) {
             if (errno == EINTR) continue;
-            ::close(fd_);
-            fd_ = -1;
+            fd_.reset();
             return;
         }
     }
-    ~ScopedLock() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    ScopedLock(const ScopedLock&) = delete;
-    ScopedLock& operator=(const ScopedLock&) = delete;
-    bool held() const { return fd_ >= 0; }
+    bool held() const { return fd_.valid(); }
 
 private:
-    int fd_;
+    platform::UniqueFd fd_;
 };
 
 }  // namespace
@@ -107,14 +103,10 @@ void IndexStore::removeLeftovers(const std::string& indexFile) const {
 }
 
 std::optional<IndexStore::Answer> IndexStore::indexFor(const std::string& rootPath, int64_t now) {
-    const int rootFd = ::open(rootPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (rootFd < 0) return std::nullopt;
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{rootFd};
-    const auto root = identityOf(rootFd);
-    if (!root || isVirtualFileSystem(rootFd)) return std::nullopt;
+    const platform::UniqueFd rootFd(::open(rootPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!rootFd.valid()) return std::nullopt;
+    const auto root = identityOf(rootFd.get());
+    if (!root || isVirtualFileSystem(rootFd.get())) return std::nullopt;
 
     const std::string file = indexFileFor(rootPath);
     Answer answer;
@@ -131,8 +123,8 @@ std::optional<IndexStore::Answer> IndexStore::indexFor(const std::string& rootPa
         return answer;
     }
     if (lock.held()) removeLeftovers(file);
-    auto built = refreshIndex(rootFd, rootPath, previous ? &previous->view() : nullptr, clockNow(),
-                              &answer.stats);
+    auto built = refreshIndex(rootFd.get(), rootPath, previous ? &previous->view() : nullptr,
+                              clockNow(), &answer.stats);
     if (!built) return std::nullopt;
     answer.refreshed = true;
     answer.saved = canStore && lock.held() && built->save(file);

@@ -44,7 +44,7 @@ bool addApplicationFacts(const std::string& path, int64_t* usedAt, QJsonObject* 
 
 bool isScreenCapture(const std::string& folder, const std::string& name, const struct stat& st) {
     if (isScreenshotName(name)) return true;
-    if (!isPngName(name) || st.st_size < kSmallestPngWithText) return false;
+    if (!mayHoldScreenshotText(name, st.st_size)) return false;
     const platform::UniqueFd dir = openFolder(folder, 0);
     return dir.valid() && pngHasScreenshotText(dir.get(), name.c_str());
 }
