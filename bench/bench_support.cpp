@@ -1,10 +1,27 @@
 #include "bench/bench_support.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QDir>
 #include <QFile>
 #include <cstdio>
 #include <cstdlib>
 
 namespace bench {
+
+QByteArray scratchFolder(int argc, char** argv, const char* prefix) {
+    const QByteArray folder = (argc > 1 ? QByteArray(argv[1]) : QDir::tempPath().toUtf8()) + "/" +
+                              prefix + "-" + QByteArray::number(getpid());
+    mkdir(folder.constData(), 0755);
+    return folder;
+}
+
+void makeSizedFile(const QByteArray& path, off_t size) {
+    const int fd = open(path.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+    if (fd < 0 || ftruncate(fd, size) != 0) std::exit(1);
+    close(fd);
+}
 
 double seconds(const std::function<void()>& work) {
     QElapsedTimer timer;

@@ -1,9 +1,7 @@
 // Measures the Message Attachments walk against `find DIR -type f -printf '%s\n'` on a
 // synthetic attachments folder of 200,000 files, in the same run. Goals: at most 1.2x
 // find's time, and under 300 bytes of peak memory per listed file.
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <algorithm>
@@ -35,9 +33,7 @@ void buildAttachments(const QByteArray& root) {
                 mkdir(message.constData(), 0755);
                 for (int f = 0; f < kFilesPerMessage; ++f) {
                     const QByteArray file = message + "/IMG_" + QByteArray::number(f) + ".jpeg";
-                    const int fd = open(file.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
-                    if (fd < 0 || ftruncate(fd, (g * 7919 + f) % 65536) != 0) std::exit(1);
-                    close(fd);
+                    bench::makeSizedFile(file, (g * 7919 + f) % 65536);
                 }
             }
         }
@@ -47,8 +43,7 @@ void buildAttachments(const QByteArray& root) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const QByteArray base = (argc > 1 ? QByteArray(argv[1]) : QDir::tempPath().toUtf8()) +
-                            "/sweepwell-bench-" + QByteArray::number(getpid());
+    const QByteArray base = bench::scratchFolder(argc, argv, "sweepwell-bench");
     // The category finds its folder under the home folder, read from the environment.
     qputenv("HOME", base);
     QCoreApplication app(argc, argv);

@@ -3,9 +3,7 @@
 // synthetic home of about 300,000 files, in the same run. Goals: a search that refreshes
 // the index at most 1.2x the walk; a search inside the refresh window, child process
 // included, at most 0.05x; the three categories run by the scanner at most 1.5x.
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -34,9 +32,7 @@ const char* const kExtensions[] = {"txt",  "png", "jpg", "c",   "h",
 int filesMade = 0;
 
 void makeFile(const QByteArray& path, off_t size) {
-    const int fd = open(path.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
-    if (fd < 0 || ftruncate(fd, size) != 0) std::exit(1);
-    close(fd);
+    bench::makeSizedFile(path, size);
     ++filesMade;
 }
 
@@ -104,9 +100,7 @@ double scanThreeCategories(const QString& home, const QString& cache) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    const QByteArray base = (argc > 1 ? QByteArray(argv[1]) : QDir::tempPath().toUtf8()) +
-                            "/sweepwell-search-bench-" + QByteArray::number(getpid());
-    mkdir(base.constData(), 0755);
+    const QByteArray base = bench::scratchFolder(argc, argv, "sweepwell-search-bench");
     const QByteArray home = base + "/home";
     const QByteArray cache = base + "/cache";
     buildHome(home);

@@ -1,11 +1,8 @@
 // Measures folder size and removal against du -sb and rm -rf on the same synthetic tree
 // of about 300,000 files, in the same run. Goals: size at most 0.6x du, removal at most
 // 0.5x rm -rf, peak memory in the tens of megabytes.
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <QCoreApplication>
-#include <QDir>
 #include <algorithm>
 #include <cstdio>
 
@@ -28,9 +25,7 @@ void buildTree(const QByteArray& root) {
             mkdir(middle.constData(), 0755);
             for (int f = 0; f < kFilesPerFolder; ++f) {
                 const QByteArray file = middle + "/file-" + QByteArray::number(f) + ".cache";
-                const int fd = open(file.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
-                if (ftruncate(fd, (f * 7919) % 65536) != 0) std::exit(1);
-                close(fd);
+                bench::makeSizedFile(file, (f * 7919) % 65536);
             }
         }
     }
@@ -41,9 +36,7 @@ void buildTree(const QByteArray& root) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    const QByteArray base = (argc > 1 ? QByteArray(argv[1]) : QDir::tempPath().toUtf8()) +
-                            "/sweepwell-bench-" + QByteArray::number(getpid());
-    mkdir(base.constData(), 0755);
+    const QByteArray base = bench::scratchFolder(argc, argv, "sweepwell-bench");
     const QByteArray tree = base + "/tree";
     std::printf("building %d files in %s\n", kTop * kMiddle * kFilesPerFolder, tree.constData());
     buildTree(tree);
