@@ -54,7 +54,7 @@ private:
 }  // namespace
 
 QIcon kp_imageWithTintColor(const QIcon& image, const QColor& tintColor) {
-    if (image.isNull()) return {};
+    if (image.isNull() || !tintColor.isValid()) return image;
     return QIcon(new TintedIconEngine(image, tintColor));
 }
 

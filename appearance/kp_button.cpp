@@ -61,7 +61,7 @@ void KPTintableImageButton::setTintColor(const QColor& color) {
 }
 
 void KPTintableImageButton::showTinted() {
-    KPButton::setImage(tintColor_.isValid() ? kp_imageWithTintColor(source_, tintColor_) : source_);
+    KPButton::setImage(kp_imageWithTintColor(source_, tintColor_));
 }
 
 KPThemableImageButton::KPThemableImageButton(QWidget* parent) : KPTintableImageButton(parent) {

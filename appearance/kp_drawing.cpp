@@ -1,8 +1,10 @@
 #include "appearance/kp_drawing.h"
 
+#include <QApplication>
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
+#include <QWidget>
 #include <cmath>
 #include <vector>
 
@@ -54,6 +56,12 @@ void gaussianBlur(QImage& image, qreal sigma) {
 }
 
 }  // namespace
+
+void kp_setPaletteColor(QWidget& widget, QPalette::ColorRole role, const QColor& color) {
+    QPalette palette = widget.palette();
+    palette.setColor(role, color.isValid() ? color : QApplication::palette(&widget).color(role));
+    widget.setPalette(palette);
+}
 
 void kp_drawShadow(QPainter& painter, const QPainterPath& path, const KPShadow& shadow) {
     if (!shadow.color.isValid() || shadow.color.alpha() == 0 || path.isEmpty()) return;

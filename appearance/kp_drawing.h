@@ -2,11 +2,16 @@
 
 #include <QColor>
 #include <QPainterPath>
+#include <QPalette>
 #include <QPointF>
 #include <QSize>
 #include <functional>
 
 class QPainter;
+class QWidget;
+
+// Sets one palette colour of the widget; none goes back to the application palette's.
+void kp_setPaletteColor(QWidget& widget, QPalette::ColorRole role, const QColor& color);
 
 // A soft shadow as the design gives it: colour, offset (positive y is down here) and
 // blur radius (the Gaussian's standard deviation, in device-independent pixels).

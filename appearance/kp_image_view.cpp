@@ -19,7 +19,7 @@ void KPTintableImageView::setTintColor(const QColor& color) {
 }
 
 void KPTintableImageView::showTinted() {
-    image_ = tintColor_.isValid() ? kp_imageWithTintColor(source_, tintColor_) : source_;
+    image_ = kp_imageWithTintColor(source_, tintColor_);
     update();
 }
 

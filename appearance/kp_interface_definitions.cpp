@@ -10,11 +10,15 @@ QHash<QString, KPInterfaceDefinitions::Setup>& definitions() {
     return table;
 }
 
-int signalIndex(const QObject* sender, const QByteArray& signalName) {
+// The sender's signal of that name whose arguments the slot can take: an unchecked
+// connection would call the slot with arguments of other types.
+int signalIndex(const QObject* sender, const QByteArray& signalName, const QMetaMethod& slot) {
     const QMetaObject* type = sender->metaObject();
     for (int i = 0; i < type->methodCount(); ++i) {
         const QMetaMethod method = type->method(i);
-        if (method.methodType() == QMetaMethod::Signal && method.name() == signalName) return i;
+        if (method.methodType() == QMetaMethod::Signal && method.name() == signalName &&
+            QMetaObject::checkConnectArgs(method, slot))
+            return i;
     }
     return -1;
 }
@@ -58,7 +62,7 @@ void kpConnectActions(QObject* receiver, QWidget* view) {
         QObject* sender =
             view->objectName() == objectName ? view : view->findChild<QObject*>(objectName);
         if (!sender) continue;
-        const int signal = signalIndex(sender, name.mid(split + 1));
+        const int signal = signalIndex(sender, name.mid(split + 1), slot);
         if (signal >= 0) QMetaObject::connect(sender, signal, receiver, i);
     }
 }

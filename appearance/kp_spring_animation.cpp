@@ -36,9 +36,5 @@ QPropertyAnimation* kpSpringAnimation(QWidget* view, const QRectF& destination) 
 }
 
 QRect kpIntegralRect(const QRectF& rect) {
-    const int left = int(std::floor(rect.left()));
-    const int top = int(std::floor(rect.top()));
-    const int right = int(std::ceil(rect.right()));
-    const int bottom = int(std::ceil(rect.bottom()));
-    return QRect(QPoint(left, top), QSize(right - left, bottom - top));
+    return rect.toAlignedRect();
 }

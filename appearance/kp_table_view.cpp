@@ -1,21 +1,10 @@
 #include "appearance/kp_table_view.h"
 
-#include <QApplication>
 #include <QPaintEvent>
 #include <QPainter>
 
+#include "appearance/kp_drawing.h"
 #include "appearance/kp_theme_manager.h"
-
-namespace {
-
-// Sets one palette colour of the widget; none goes back to the application palette's.
-void setPaletteColor(QWidget& widget, QPalette::ColorRole role, const QColor& color) {
-    QPalette palette = widget.palette();
-    palette.setColor(role, color.isValid() ? color : QApplication::palette(&widget).color(role));
-    widget.setPalette(palette);
-}
-
-}  // namespace
 
 KPThemableScrollView::KPThemableScrollView(QWidget* parent) : QScrollArea(parent) {
     themeObserver_.configure(*this);
@@ -29,7 +18,7 @@ void KPThemableScrollView::applyTheme() {
     if (backgroundColorKey_.isEmpty()) return;
     const QColor color = KPThemeManager::sharedManager().colorForKey(backgroundColorKey_);
     viewport()->setAutoFillBackground(color.isValid());
-    setPaletteColor(*viewport(), QPalette::Window, color);
+    kp_setPaletteColor(*viewport(), QPalette::Window, color);
 }
 
 KPThemableTableView::KPThemableTableView(QWidget* parent) : QTableView(parent) {
@@ -65,7 +54,7 @@ void KPThemableTableView::reloadData() {
 void KPThemableTableView::applyTheme() {
     KPThemeManager& themes = KPThemeManager::sharedManager();
     if (!backgroundColorKey_.isEmpty()) {
-        setPaletteColor(*this, QPalette::Base, themes.colorForKey(backgroundColorKey_));
+        kp_setPaletteColor(*this, QPalette::Base, themes.colorForKey(backgroundColorKey_));
     }
     if (!gridColorKey_.isEmpty()) {
         setGridColor(themes.colorForKey(gridColorKey_));

@@ -2,18 +2,10 @@
 
 #include <QApplication>
 
+#include "appearance/kp_drawing.h"
 #include "appearance/kp_theme_manager.h"
 
 namespace {
-
-// Sets the label's text colour; none goes back to the application palette's.
-void setLabelTextColor(QLabel& label, const QColor& color) {
-    QPalette palette = label.palette();
-    palette.setColor(
-        QPalette::WindowText,
-        color.isValid() ? color : QApplication::palette(&label).color(QPalette::WindowText));
-    label.setPalette(palette);
-}
 
 void applyFont(QLabel& label, const QString& key) {
     const std::optional<QFont> font = KPThemeManager::sharedManager().fontForKey(key);
@@ -39,7 +31,7 @@ QColor KPThemableTextField::textColor() const {
 }
 
 void KPThemableTextField::setTextColor(const QColor& color) {
-    setLabelTextColor(*this, color);
+    kp_setPaletteColor(*this, QPalette::WindowText, color);
 }
 
 void KPThemableTextField::applyTheme() {
@@ -69,7 +61,7 @@ void KPTableTextField::setBackgroundStyle(int style) {
 }
 
 void KPTableTextField::showColor(const QColor& color) {
-    setLabelTextColor(*this, color);
+    kp_setPaletteColor(*this, QPalette::WindowText, color);
 }
 
 KPThemableTableTextField::KPThemableTableTextField(QWidget* parent) : KPTableTextField(parent) {

@@ -92,11 +92,7 @@ void QRKSpinningProgressIndicator::runAnimationThread(std::stop_token stop) {
 void QRKSpinningProgressIndicator::updateFrame() {
     {
         std::lock_guard lock(frameMutex_);
-        const qreal minimum = displayedWhenStopped_ ? kStoppedFinAlpha : 0.0;
-        finColors_.resize(kFinCount);
-        for (int i = 0; i < kFinCount; ++i) {
-            finColors_[i] = withAlpha(color_, std::max(minimum, finAlpha(i, currentPosition_)));
-        }
+        computeFinColors(displayedWhenStopped_ ? kStoppedFinAlpha : 0.0);
         currentPosition_ = (currentPosition_ + 1) % kFinCount;
     }
     // Widgets paint on the main thread only: the thread asks for a repaint.
@@ -107,11 +103,15 @@ void QRKSpinningProgressIndicator::setColor(const QColor& color) {
     if (color == color_ && color.isValid() == color_.isValid()) return;
     std::lock_guard lock(frameMutex_);
     color_ = color;
+    computeFinColors(0.0);
+    update();
+}
+
+void QRKSpinningProgressIndicator::computeFinColors(qreal minimumAlpha) {
     finColors_.resize(kFinCount);
     for (int i = 0; i < kFinCount; ++i) {
-        finColors_[i] = withAlpha(color_, finAlpha(i, currentPosition_));
+        finColors_[i] = withAlpha(color_, std::max(minimumAlpha, finAlpha(i, currentPosition_)));
     }
-    update();
 }
 
 void QRKSpinningProgressIndicator::setBackgroundColor(const QColor& color) {

@@ -66,6 +66,9 @@ protected:
 private:
     // Computes the next frame's fin colours, from either the timer or the thread.
     void updateFrame();
+    // The fins' colours at the current position, none fainter than `minimumAlpha`; called
+    // with the frame lock held.
+    void computeFinColors(qreal minimumAlpha);
     void runAnimationThread(std::stop_token stop);
 
     QColor color_ = Qt::black;

@@ -207,10 +207,8 @@ void TGSwitch::reloadLayerAnimated(bool animated) {
 }
 
 void TGSwitch::reloadLayerSize() {
-    animation_->stop();
-    model_ = targetLayers();
-    presented_ = model_;
-    update();
+    // The layers are drawn from the widget's size: a resize is a reload without animation.
+    reloadLayerAnimated(false);
 }
 
 void TGSwitch::userSetChecked(bool checked) {

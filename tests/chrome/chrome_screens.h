@@ -19,6 +19,8 @@ public:
 
 public slots:
     void on_nextButton_clicked() { ++actions; }
+    // The label's signal carries a string: a slot taking a number must not be connected.
+    void on_titleLabel_linkActivated(int) { ++actions; }
 };
 
 class ChromeTestSubScreen : public ChromeTestScreen {

@@ -60,6 +60,8 @@ TEST(ViewControllerTest, SlotsNamedAfterWidgetsAreTheirActions) {
     const auto screen = makeScreen();
     screen->view()->findChild<QPushButton*>("nextButton")->click();
     EXPECT_EQ(screen->actions, 1);
+    emit screen->view()->findChild<QLabel*>("titleLabel")->linkActivated(QStringLiteral("x"));
+    EXPECT_EQ(screen->actions, 1);
 }
 
 TEST_F(NavigationTest, FirstScreenAppearsAtOnceWithoutSlide) {

@@ -188,7 +188,6 @@ TEST(AnchoredPopoverTest, RequestsDuringAnAnimationAreDroppedAndCloseRunsOnce) {
     EXPECT_EQ(counter.didClose, 1);
 }
 
-
 TEST(WindowChromeTest, PressesNearAnEdgeResizeOnlyAResizableWindow) {
     KPYosemiteWindow window;
     window.resize(300, 200);
