@@ -2,21 +2,12 @@
 
 #include <QEvent>
 
-namespace {
-
-constexpr int kButtonSpacing = 20;
-
-}  // namespace
-
-KPCustomWindowButtonView::KPCustomWindowButtonView(QWidget* parent) : QWidget(parent) {
-    for (const auto kind :
-         {KPWindowButton::Close, KPWindowButton::Minimize, KPWindowButton::Zoom}) {
-        auto* button = new KPWindowButton(kind, this);
-        button->move(int(buttons_.size()) * kButtonSpacing, 0);
+KPCustomWindowButtonView::KPCustomWindowButtonView(QWidget* parent)
+    : QWidget(parent), buttons_(KPWindowButton::makeRow(this, QPoint(0, 0))) {
+    for (KPWindowButton* button : buttons_)
         button->setCovered(true);
-        buttons_.append(button);
-    }
-    setFixedSize(2 * kButtonSpacing + buttons_.first()->width(), buttons_.first()->height());
+    setFixedSize(2 * KPWindowButton::kSpacing + buttons_.first()->width(),
+                 buttons_.first()->height());
     hideWindowButtons();
 }
 

@@ -5,7 +5,6 @@
 
 namespace {
 
-constexpr qreal kHeaderHeight = 37;
 constexpr char kResizableProperty[] = "kpResizable";
 constexpr char kFullScreenProperty[] = "kpFullScreenEnabled";
 
@@ -39,11 +38,12 @@ void kp_setContentSize(QWidget* window, QSizeF size, bool animated) {
 }
 
 void kp_originalSetContentSize(QWidget* window, QSizeF size, bool animated) {
-    setFrame(window, kp_frameForContentSize(window, size, 0), animated);
+    // No system frame animation here to tell apart: the same resize.
+    kp_setContentSize(window, size, animated);
 }
 
 QSizeF kp_contentSize(QWidget* window) {
-    return QSizeF(window->width(), window->height() - kHeaderHeight);
+    return QSizeF(window->width(), window->height() - kKPWindowHeaderHeight);
 }
 
 bool kp_isFullScreen(QWidget* window) {

@@ -8,6 +8,9 @@
 // The content is the window's content view (the whole client area of a window whose
 // content reaches its top edge).
 
+// The height of the header a window's content draws at its top, under the window buttons.
+inline constexpr qreal kKPWindowHeaderHeight = 37;
+
 // The animated window resize lasts this long.
 inline constexpr int kKPWindowResizeMilliseconds = 100;
 

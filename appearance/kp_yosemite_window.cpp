@@ -12,7 +12,6 @@ namespace {
 const QRectF kDiscRect(0.5, 1.5, 12.5, 12.5);
 constexpr int kButtonsLeft = 12;
 constexpr int kButtonsTop = 11;
-constexpr int kButtonSpacing = 20;
 
 QColor discColor(KPWindowButton::Kind kind) {
     switch (kind) {
@@ -33,6 +32,16 @@ KPWindowButton::KPWindowButton(Kind kind, QWidget* parent) : QAbstractButton(par
     setCursor(Qt::ArrowCursor);
     resize(sizeHint());
     connect(this, &QAbstractButton::clicked, this, &KPWindowButton::act);
+}
+
+QList<KPWindowButton*> KPWindowButton::makeRow(QWidget* parent, QPoint origin) {
+    QList<KPWindowButton*> row;
+    for (const auto kind : {Close, Minimize, Zoom}) {
+        auto* button = new KPWindowButton(kind, parent);
+        button->move(origin + QPoint(int(row.size()) * kSpacing, 0));
+        row.append(button);
+    }
+    return row;
 }
 
 void KPWindowButton::setCovered(bool covered) {
@@ -75,8 +84,7 @@ void KPWindowButton::act() {
 
 KPYosemiteWindow::KPYosemiteWindow(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), contentView_(new QWidget(this)) {
-    for (const auto kind : {KPWindowButton::Close, KPWindowButton::Minimize, KPWindowButton::Zoom})
-        standardButtons_.append(new KPWindowButton(kind, contentView_));
+    standardButtons_ = KPWindowButton::makeRow(contentView_, QPoint(kButtonsLeft, kButtonsTop));
     setActualContentView(new QWidget);
 }
 
@@ -97,10 +105,8 @@ void KPYosemiteWindow::configureContentView() {
 
 // The buttons go above the content so that they stay clickable over a custom header.
 void KPYosemiteWindow::repositionStandardButtons() {
-    for (int i = 0; i < standardButtons_.size(); ++i) {
-        standardButtons_[i]->move(kButtonsLeft + i * kButtonSpacing, kButtonsTop);
-        standardButtons_[i]->raise();
-    }
+    for (KPWindowButton* button : standardButtons_)
+        button->raise();
 }
 
 void KPYosemiteWindow::setActualTitleLabel(QLabel* label) {

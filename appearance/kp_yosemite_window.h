@@ -14,7 +14,11 @@ class KPWindowButton : public QAbstractButton {
     Q_OBJECT
 public:
     enum Kind { Close, Minimize, Zoom };
+    // The distance between neighbouring buttons of a row.
+    static constexpr int kSpacing = 20;
     explicit KPWindowButton(Kind kind, QWidget* parent = nullptr);
+    // The close, minimise and zoom buttons in a row from `origin`, in that order.
+    static QList<KPWindowButton*> makeRow(QWidget* parent, QPoint origin);
 
     Kind kind() const { return kind_; }
     bool isCovered() const { return covered_; }

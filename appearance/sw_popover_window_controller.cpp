@@ -19,7 +19,6 @@ KPYosemiteWindow* SWPopoverWindowController::makeWindow() {
 void SWPopoverWindowController::awakeFromNib() {
     KPYosemiteWindow* panel = window();
     panel->setBackgroundColor(Qt::white);
-    panel->setAttribute(Qt::WA_TranslucentBackground, false);
     KPWindowController::awakeFromNib();
 }
 

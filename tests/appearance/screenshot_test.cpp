@@ -16,7 +16,7 @@ TEST(ScreenshotTest, GalleryInBothThemesAtBothPixelRatios) {
     const QString folder = QStringLiteral(SWEEPWELL_SCREENSHOT_DIR);
     ASSERT_TRUE(QDir().mkpath(folder));
     for (const bool dark : {false, true}) {
-        galleryUseTheme(dark);
+        useTheme(dark ? "SWDarkTheme" : "SWLightTheme");
         GalleryView gallery;
         gallery.adjustSize();
         gallery.show();
@@ -58,7 +58,7 @@ void saveHalfway(QAbstractAnimation* animation, QWidget& widget, const QString& 
 TEST(ScreenshotTest, ChromeScreensAndPopoversInBothThemes) {
     ASSERT_TRUE(QDir().mkpath(QStringLiteral(SWEEPWELL_SCREENSHOT_DIR)));
     for (const bool dark : {false, true}) {
-        galleryUseTheme(dark);
+        useTheme(dark ? "SWDarkTheme" : "SWLightTheme");
         const QString theme = dark ? "dark" : "light";
         ChromeGallery chrome;
         chrome.show();

@@ -6,27 +6,14 @@
 #include "appearance/kp_custom_window_button_view.h"
 #include "appearance/kp_text_field.h"
 #include "appearance/kp_theme_manager.h"
+#include "appearance/kp_window_geometry.h"
 #include "appearance/kp_yosemite_button.h"
+#include "tools/gallery/gallery_widgets.h"
 
 namespace {
 
-constexpr int kHeaderHeight = 37;
-
-KPThemableTextField* text(const QString& value, const char* fontKey, const char* colorKey) {
-    auto* field = new KPThemableTextField;
-    field->setText(value);
-    field->setFontKey(fontKey);
-    field->setTextColorKey(colorKey);
-    return field;
-}
-
 KPYosemiteButton* button(std::unique_ptr<KPYosemiteButtonCell> cell, const QString& title) {
-    auto* made = new KPYosemiteButton(std::move(cell), title);
-    if (const auto font = KPThemeManager::sharedManager().fontForKey("errorViewLabelFont")) {
-        made->setFont(*font);
-    }
-    made->setFixedSize(150, 32);
-    return made;
+    return galleryButton(std::move(cell), title, QSize(150, 32));
 }
 
 // A card of the given size holding a title, a line of text and a button.
@@ -38,8 +25,8 @@ KPThemableView* card(QSize size, const QString& title, const QString& body,
     view->resize(size);
     auto* layout = new QVBoxLayout(view);
     layout->setContentsMargins(24, 20, 24, 20);
-    layout->addWidget(text(title, "overlayWindowTitleFont", "overlayWindowTitleColor"));
-    layout->addWidget(text(body, "textFont", "textColor"));
+    layout->addWidget(galleryLabel(title, "overlayWindowTitleFont", "overlayWindowTitleColor"));
+    layout->addWidget(galleryLabel(body, "textFont", "textColor"));
     layout->addStretch();
     layout->addWidget(action, 0, Qt::AlignRight);
     return view;
@@ -56,12 +43,12 @@ ChromeGallery::ChromeGallery() {
     column->setSpacing(0);
     auto* header = new KPThemableView;
     header->setBackgroundColorKey(QStringLiteral("windowHeaderColor"));
-    header->setFixedHeight(kHeaderHeight);
+    header->setFixedHeight(int(kKPWindowHeaderHeight));
     auto* headerRow = new QHBoxLayout(header);
     headerRow->setContentsMargins(12, 0, 12, 0);
     headerRow->addWidget(new KPCustomWindowButtonView, 0, Qt::AlignVCenter);
     headerRow->addStretch();
-    headerRow->addWidget(text("Sweepwell", "semiBoldTextFont", "textColor"));
+    headerRow->addWidget(galleryLabel("Sweepwell", "semiBoldTextFont", "textColor"));
     headerRow->addStretch();
     auto* drive = button(std::make_unique<KPNormalYosemiteButton>(), QStringLiteral("Drive"));
     drive->setFixedSize(80, 24);
@@ -99,9 +86,10 @@ KPNavigationController::Screen ChromeGallery::makeScreen(const QString& title,
     auto* view = new QWidget;
     auto* layout = new QVBoxLayout(view);
     layout->setContentsMargins(32, 28, 32, 28);
-    layout->addWidget(text(title, "deviceHeaderFont", "deviceHeaderColor"));
-    layout->addWidget(text(QStringLiteral("Screens slide in from the right and back out to it."),
-                           "textFont", "textColor"));
+    layout->addWidget(galleryLabel(title, "deviceHeaderFont", "deviceHeaderColor"));
+    layout->addWidget(
+        galleryLabel(QStringLiteral("Screens slide in from the right and back out to it."),
+                     "textFont", "textColor"));
     layout->addStretch();
     auto* row = new QHBoxLayout;
     auto* popoverButton =

@@ -18,24 +18,16 @@
 #include "appearance/qrk_spinning_progress_indicator.h"
 #include "appearance/sw_dark_theme.h"
 #include "appearance/tg_switch.h"
+#include "tools/gallery/gallery_widgets.h"
 
 namespace {
 
-KPThemableTextField* label(const QString& text, const char* fontKey, const char* colorKey,
-                           QWidget* parent = nullptr) {
-    auto* field = new KPThemableTextField(parent);
-    field->setText(text);
-    field->setFontKey(fontKey);
-    field->setTextColorKey(colorKey);
-    return field;
-}
-
 KPThemableTextField* sectionTitle(const QString& text) {
-    return label(text, "semiBoldTextFont", "textColor");
+    return galleryLabel(text, "semiBoldTextFont", "textColor");
 }
 
 KPThemableTextField* caption(const QString& text) {
-    return label(text, "sidebarTableSubtitleFont", "sidebarTableSubtitleColor");
+    return galleryLabel(text, "sidebarTableSubtitleFont", "sidebarTableSubtitleColor");
 }
 
 void sendMouse(QWidget* widget, QEvent::Type type, QPointF position) {
@@ -74,7 +66,8 @@ GalleryView::GalleryView(QWidget* parent) : KPThemableView(parent) {
 
     auto* left = new QVBoxLayout;
     left->setSpacing(12);
-    left->addWidget(label("Appearance", "overlayWindowTitleFont", "overlayWindowTitleColor"));
+    left->addWidget(
+        galleryLabel("Appearance", "overlayWindowTitleFont", "overlayWindowTitleColor"));
     left->addWidget(buttonSection());
     left->addSpacing(8);
     left->addWidget(switchSection());
@@ -112,14 +105,10 @@ QWidget* GalleryView::buttonSection() {
         variant<KPTealYosemiteButtonCell>("Teal"),
         variant<KPUpdatedBlueYosemiteButtonCell>("Updated blue"),
     };
-    const std::optional<QFont> font =
-        KPThemeManager::sharedManager().fontForKey("errorViewLabelFont");
     for (int row = 0; row < variants.size(); ++row) {
         grid->addWidget(caption(variants[row].name), row + 2, 0);
         for (int column = 0; column < states.size(); ++column) {
-            auto* button = new KPYosemiteButton(variants[row].make(), "Remove Files");
-            if (font) button->setFont(*font);
-            button->setFixedSize(140, 32);
+            auto* button = galleryButton(variants[row].make(), "Remove Files", QSize(140, 32));
             if (column == 1) button->buttonCell().setHovered(true);
             if (column == 2) button->buttonCell().setMouseDown(true);
             if (column == 3) button->setEnabled(false);
@@ -317,9 +306,9 @@ QWidget* GalleryView::imageAndRowSection() {
     card->setFixedHeight(86);
     auto* cardLayout = new QVBoxLayout(card);
     cardLayout->setContentsMargins(20, 14, 20, 14);
-    cardLayout->addWidget(label("Clean up 1.55 GB?", "popoverTitleFont", "textColor"));
-    cardLayout->addWidget(label("The selected files are removed at once.", "errorViewSubtitleFont",
-                                "sidebarTableSubtitleColor"));
+    cardLayout->addWidget(galleryLabel("Clean up 1.55 GB?", "popoverTitleFont", "textColor"));
+    cardLayout->addWidget(galleryLabel("The selected files are removed at once.",
+                                       "errorViewSubtitleFont", "sidebarTableSubtitleColor"));
     layout->addWidget(card);
     return section;
 }
@@ -339,7 +328,7 @@ QWidget* GalleryView::textSection() {
         {"bottomToolbarLabelFont", "spaceLabelColor"},
         {"errorViewSubtitleFont", "sidebarTableSubtitleColor"}};
     for (const auto& [font, color] : samples) {
-        layout->addWidget(label(QStringLiteral("%1 · %2").arg(font, color), font, color));
+        layout->addWidget(galleryLabel(QStringLiteral("%1 · %2").arg(font, color), font, color));
     }
     return section;
 }
