@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
+#include <QPixmap>
+#include <QPixmapCache>
 #include <QWidget>
 #include <cmath>
 #include <vector>
@@ -20,10 +22,11 @@ void boxBlur(QImage& image, int radius, bool horizontal) {
     const int length = horizontal ? width : height;
     const int window = 2 * radius + 1;
     std::vector<QRgb> line(length);
+    QRgb* const bits = reinterpret_cast<QRgb*>(image.bits());
+    const qsizetype stride = image.bytesPerLine() / qsizetype(sizeof(QRgb));
     for (int l = 0; l < lines; ++l) {
         auto pixel = [&](int i) -> QRgb& {
-            return horizontal ? reinterpret_cast<QRgb*>(image.scanLine(l))[i]
-                              : reinterpret_cast<QRgb*>(image.scanLine(i))[l];
+            return horizontal ? bits[l * stride + i] : bits[i * stride + l];
         };
         for (int i = 0; i < length; ++i)
             line[i] = pixel(i);
@@ -55,6 +58,43 @@ void gaussianBlur(QImage& image, qreal sigma) {
     }
 }
 
+// Everything the blurred image depends on: the shape relative to its area, the colour,
+// the blur and the pixel ratio.
+QString shadowKey(const QPainterPath& path, const QRectF& area, const KPShadow& shadow,
+                  qreal ratio) {
+    QByteArray key;
+    auto put = [&key](auto value) {
+        key.append(reinterpret_cast<const char*>(&value), qsizetype(sizeof value));
+    };
+    put(ratio);
+    put(shadow.blurRadius);
+    put(shadow.color.rgba64());
+    put(int(path.fillRule()));
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element element = path.elementAt(i);
+        put(int(element.type));
+        put(element.x - area.x());
+        put(element.y - area.y());
+    }
+    return QStringLiteral("kp_shadow:") + QString::fromLatin1(key.toBase64());
+}
+
+QImage blurredShape(const QPainterPath& path, const QRectF& area, const KPShadow& shadow,
+                    qreal ratio) {
+    QImage image((area.size() * ratio).toSize() + QSize(1, 1), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter shape(&image);
+        shape.setRenderHint(QPainter::Antialiasing);
+        shape.scale(ratio, ratio);
+        shape.translate(-area.topLeft());
+        shape.fillPath(path, shadow.color);
+    }
+    if (shadow.blurRadius > 0) gaussianBlur(image, shadow.blurRadius * ratio);
+    image.setDevicePixelRatio(ratio);
+    return image;
+}
+
 }  // namespace
 
 void kp_setPaletteColor(QWidget& widget, QPalette::ColorRole role, const QColor& color) {
@@ -68,19 +108,15 @@ void kp_drawShadow(QPainter& painter, const QPainterPath& path, const KPShadow& 
     const qreal ratio = painter.device()->devicePixelRatioF() * painter.worldTransform().m22();
     const qreal margin = std::ceil(3 * shadow.blurRadius) + 1;
     const QRectF area = path.boundingRect().adjusted(-margin, -margin, margin, margin);
-
-    QImage image((area.size() * ratio).toSize() + QSize(1, 1), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    {
-        QPainter shape(&image);
-        shape.setRenderHint(QPainter::Antialiasing);
-        shape.scale(ratio, ratio);
-        shape.translate(-area.topLeft());
-        shape.fillPath(path, shadow.color);
+    // Views repaint far more often than their shapes change, and the blur is the costly
+    // part: blurred shapes are kept in Qt's pixmap cache.
+    const QString key = shadowKey(path, area, shadow, ratio);
+    QPixmap blurred;
+    if (!QPixmapCache::find(key, &blurred)) {
+        blurred = QPixmap::fromImage(blurredShape(path, area, shadow, ratio));
+        QPixmapCache::insert(key, blurred);
     }
-    if (shadow.blurRadius > 0) gaussianBlur(image, shadow.blurRadius * ratio);
-    image.setDevicePixelRatio(ratio);
-    painter.drawImage(area.topLeft() + shadow.offset, image);
+    painter.drawPixmap(area.topLeft() + shadow.offset, blurred);
 }
 
 void kp_drawWithOpacity(QPainter& painter, const QSize& size, qreal opacity,

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStandardItemModel>
 #include <QTest>
 
 #include "appearance/image_tinting.h"
 #include "appearance/kp_button.h"
+#include "appearance/kp_drawing.h"
 #include "appearance/kp_image_view.h"
 #include "appearance/kp_table_view.h"
 #include "appearance/kp_text_field.h"
@@ -105,6 +107,29 @@ TEST_F(ViewsTest, TheContainerCardDrawsInsideItsShadow) {
     // The shadow fades out within the margin.
     EXPECT_GT(qAlpha(image.pixel(50, 2)), 0);
     EXPECT_LT(qAlpha(image.pixel(50, 2)), 60);
+}
+
+QImage shadowOf(const QPainterPath& path, const QColor& color) {
+    QImage image(80, 60, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    kp_drawShadow(painter, path, KPShadow{color, QPointF(0, 2), 3});
+    return image;
+}
+
+TEST(ShadowTest, AShadowDependsOnItsShapeAndColourWhereverItIsDrawn) {
+    QPainterPath card;
+    card.addRoundedRect(QRectF(10, 10, 30, 20), 4, 4);
+    const QImage black = shadowOf(card, Qt::black);
+    EXPECT_GT(qAlpha(black.pixel(25, 33)), 0);
+    EXPECT_EQ(qAlpha(black.pixel(70, 50)), 0);
+    EXPECT_EQ(shadowOf(card, Qt::black), black);
+    EXPECT_NE(shadowOf(card, Qt::red), black);
+    EXPECT_EQ(shadowOf(card.translated(20, 10), Qt::black).copy(20, 10, 60, 50),
+              black.copy(0, 0, 60, 50));
+    QPainterPath wider;
+    wider.addRoundedRect(QRectF(10, 10, 40, 20), 4, 4);
+    EXPECT_NE(shadowOf(wider, Qt::black), black);
 }
 
 TEST(NoInteractionViewTest, KeepsTheMouseFromTheViewsBeneath) {
