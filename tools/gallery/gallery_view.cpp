@@ -26,6 +26,16 @@ KPThemableTextField* sectionTitle(const QString& text) {
     return galleryLabel(text, "semiBoldTextFont", "textColor");
 }
 
+// A section's grid, its title on the first row across `span` columns.
+QGridLayout* sectionGrid(QWidget* section, const char* title, int columnSpacing, int span) {
+    auto* grid = new QGridLayout(section);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(columnSpacing);
+    grid->setVerticalSpacing(10);
+    grid->addWidget(sectionTitle(title), 0, 0, 1, span);
+    return grid;
+}
+
 KPThemableTextField* caption(const QString& text) {
     return galleryLabel(text, "sidebarTableSubtitleFont", "sidebarTableSubtitleColor");
 }
@@ -87,11 +97,7 @@ GalleryView::GalleryView(QWidget* parent) : KPThemableView(parent) {
 
 QWidget* GalleryView::buttonSection() {
     auto* section = new QWidget;
-    auto* grid = new QGridLayout(section);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setHorizontalSpacing(14);
-    grid->setVerticalSpacing(10);
-    grid->addWidget(sectionTitle("Buttons"), 0, 0, 1, 5);
+    auto* grid = sectionGrid(section, "Buttons", 14, 5);
     const QStringList states = {"Normal", "Hovered", "Pressed", "Disabled"};
     for (int column = 0; column < states.size(); ++column) {
         grid->addWidget(caption(states[column]), 1, column + 1, Qt::AlignHCenter);
@@ -120,11 +126,7 @@ QWidget* GalleryView::buttonSection() {
 
 QWidget* GalleryView::switchSection() {
     auto* section = new QWidget;
-    auto* grid = new QGridLayout(section);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setHorizontalSpacing(18);
-    grid->setVerticalSpacing(10);
-    grid->addWidget(sectionTitle("Switches"), 0, 0, 1, 8);
+    auto* grid = sectionGrid(section, "Switches", 18, 8);
     const QStringList states = {"Off",      "On",          "Pressed", "Dragged on",
                                 "Disabled", "Disabled on", "Focused"};
     for (int column = 0; column < states.size(); ++column) {
@@ -155,11 +157,7 @@ QWidget* GalleryView::switchSection() {
 
 QWidget* GalleryView::progressSection() {
     auto* section = new QWidget;
-    auto* grid = new QGridLayout(section);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setHorizontalSpacing(18);
-    grid->setVerticalSpacing(10);
-    grid->addWidget(sectionTitle("Progress"), 0, 0, 1, 6);
+    auto* grid = sectionGrid(section, "Progress", 18, 6);
 
     const QStringList spinnerStates = {"Timer", "Thread", "Stopped", "25 %", "60 %", "Selected"};
     for (int column = 0; column < spinnerStates.size(); ++column) {
