@@ -13,18 +13,11 @@ namespace {
 // Login items are switched, never removed.
 const QString kLoginItemsKey = QStringLiteral("actual-login-items");
 
+// Paths and names are matched exactly: every entry has one form that names it.
 void selectNamedEntries(const QList<QSScanResultPtr>& results, const CliOptions& options) {
     if (options.paths.isEmpty() && options.names.isEmpty()) return;
-    QSet<QString> paths;
-    for (const QString& path : options.paths) {
-        paths.insert(path);
-        paths.insert(unescapePathArgument(path));
-    }
-    QSet<QString> names;
-    for (const QString& name : options.names) {
-        names.insert(name);
-        names.insert(unescapePathArgument(name));
-    }
+    const QSet<QString> paths(options.paths.cbegin(), options.paths.cend());
+    const QSet<QString> names(options.names.cbegin(), options.names.cend());
     for (const auto& result : results) {
         for (const auto& file : result->detailArray()) {
             const QString path = file->path();
@@ -34,25 +27,15 @@ void selectNamedEntries(const QList<QSScanResultPtr>& results, const CliOptions&
     }
 }
 
-// A category that found nothing is never deleted: emptying its folder would remove what
-// the scan did not list (hidden files).
-QList<QSScanResultPtr> removableResults(const QList<QSScanResultPtr>& results) {
-    QList<QSScanResultPtr> removable;
-    for (const auto& result : results) {
-        if (!result->disabled()) removable.append(result);
-    }
-    return removable;
-}
-
-bool confirmOnTerminal(const QByteArray& plan) {
-    report::printErr(plan + "Remove these entries? Removal is immediate and final. [y/N] ");
+bool confirmOnTerminal(const QByteArray& listing) {
+    report::printErr(listing + "Remove these entries? Removal is immediate and final. [y/N] ");
     char answer[16] = {};
     if (!fgets(answer, sizeof answer, stdin)) return false;
     return answer[0] == 'y' || answer[0] == 'Y';
 }
 
-int removeAndReport(const QList<QSScanResultPtr>& results, const CliOptions& options) {
-    const QByteArray plan = report::removalPlan(results);
+int removeAndReport(const QSRemovalPlan& plan, const CliOptions& options) {
+    const QByteArray listing = report::removalPlan(plan);
     if (plan.isEmpty()) {
         if (options.json)
             report::printOut(report::removalJson({}));
@@ -62,18 +45,18 @@ int removeAndReport(const QList<QSScanResultPtr>& results, const CliOptions& opt
     }
     if (!options.yes) {
         if (!isatty(STDIN_FILENO)) {
-            report::printErr(plan +
+            report::printErr(listing +
                              "sweepwell-cli: not removing without --yes when there is no "
                              "terminal to ask.\n");
             return 2;
         }
-        if (!confirmOnTerminal(plan)) {
+        if (!confirmOnTerminal(listing)) {
             report::printErr("Nothing was removed.\n");
             return 2;
         }
     }
     int status = 0;
-    QSScanner::deleteItems(results, [&](const QList<QSRemovedItemPtr>& removed) {
+    QSScanner::deletePlan(plan, [&](const QList<QSRemovedItemPtr>& removed) {
         report::printOut(options.json ? report::removalJson(removed)
                                       : report::removalText(removed));
         status = report::hasFailures(removed) ? 1 : 0;
@@ -102,5 +85,5 @@ int runCleanCommand(const CliOptions& options) {
         return 0;
     });
     selectNamedEntries(scanned, options);
-    return removeAndReport(removableResults(scanned), options);
+    return removeAndReport(QSRemovalPlan::planWithResults(scanned), options);
 }

@@ -1,7 +1,6 @@
 #include "cli/cli_options.h"
 
 #include <QDir>
-#include <QRegularExpression>
 #include <cstring>
 
 #include "platform/file_path.h"
@@ -31,6 +30,33 @@ bool parseLoginAction(int argc, char** argv, int* next, CliOptions* options) {
     return true;
 }
 
+// Exactly four hexadecimal digits, as a UTF-16 code unit.
+std::optional<char16_t> hexUnit(const QString& digits) {
+    if (digits.size() != 4) return std::nullopt;
+    char16_t unit = 0;
+    for (const QChar digit : digits) {
+        const int value = QStringLiteral("0123456789abcdef").indexOf(digit.toLower());
+        if (value < 0) return std::nullopt;
+        unit = char16_t(unit * 16 + value);
+    }
+    return unit;
+}
+
+// A path holds characters and, for bytes that are not UTF-8, the lone surrogates
+// U+DC80..U+DCFF; any other lone surrogate names no file.
+bool namesOnlyBytesOrCharacters(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text.at(i).unicode();
+        if (QChar::isHighSurrogate(unit) && i + 1 < text.size() &&
+            text.at(i + 1).isLowSurrogate()) {
+            ++i;
+        } else if (QChar::isSurrogate(unit) && (unit < 0xDC80 || unit > 0xDCFF)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 QString cliUsage() {
@@ -38,7 +64,8 @@ QString cliUsage() {
         "usage: sweepwell-cli scan  [--home DIR] [--system-root DIR] [--volume PATH]\n"
         "                           [--category KEY]... [--json]\n"
         "       sweepwell-cli clean [--home DIR] [--system-root DIR] [--volume PATH]\n"
-        "                           --category KEY... [--path PATH]... [--name NAME]... [--yes]\n"
+        "                           --category KEY... [--path PATH]... [--json-path TEXT]...\n"
+        "                           [--name NAME]... [--yes]\n"
         "                           [--json]\n"
         "       sweepwell-cli login-items [list] [--home DIR] [--system-root DIR] [--json]\n"
         "       sweepwell-cli login-items enable|disable PATH [--home DIR] [--system-root DIR]\n");
@@ -88,6 +115,15 @@ ParsedOptions parseCliOptions(int argc, char** argv) {
             options.categories.append(v);
         } else if (arg == u"--path" && clean && value(&v)) {
             options.paths.append(v);
+        } else if (arg == u"--json-path" && clean && value(&v)) {
+            const auto path = decodeJsonString(v);
+            if (!path) {
+                return {std::nullopt,
+                        QStringLiteral("--json-path takes a path as the JSON report writes it "
+                                       "between its quotes, not \u201c%1\u201d")
+                            .arg(v)};
+            }
+            options.paths.append(*path);
         } else if (arg == u"--name" && clean && value(&v)) {
             options.names.append(v);
         } else {
@@ -100,15 +136,50 @@ ParsedOptions parseCliOptions(int argc, char** argv) {
     return {options, QString()};
 }
 
-QString unescapePathArgument(const QString& argument) {
-    static const QRegularExpression escape(QStringLiteral("\\\\u[dD][cC]([89a-fA-F][0-9a-fA-F])"));
+std::optional<QString> decodeJsonString(const QString& text) {
     QString out;
-    qsizetype last = 0;
-    for (auto it = escape.globalMatch(argument); it.hasNext();) {
-        const auto match = it.next();
-        out += argument.mid(last, match.capturedStart() - last);
-        out += QChar(char16_t(0xDC00 + match.captured(1).toInt(nullptr, 16)));
-        last = match.capturedEnd();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c != u'\\') {
+            out += c;
+            continue;
+        }
+        if (++i >= text.size()) return std::nullopt;
+        switch (text.at(i).unicode()) {
+            case u'"':
+                out += u'"';
+                break;
+            case u'\\':
+                out += u'\\';
+                break;
+            case u'/':
+                out += u'/';
+                break;
+            case u'b':
+                out += u'\b';
+                break;
+            case u'f':
+                out += u'\f';
+                break;
+            case u'n':
+                out += u'\n';
+                break;
+            case u'r':
+                out += u'\r';
+                break;
+            case u't':
+                out += u'\t';
+                break;
+            case u'u': {
+                const auto unit = hexUnit(text.mid(i + 1, 4));
+                if (!unit) return std::nullopt;
+                out += QChar(*unit);
+                i += 4;
+                break;
+            }
+            default:
+                return std::nullopt;
+        }
     }
-    return out + argument.mid(last);
+    return namesOnlyBytesOrCharacters(out) ? std::optional<QString>(out) : std::nullopt;
 }

@@ -31,6 +31,7 @@ struct ParsedOptions {
 ParsedOptions parseCliOptions(int argc, char** argv);
 QString cliUsage();
 
-// Turns the escaped form of JSON paths back into the path: "\udcXX" stands for the
-// byte XX of a name that is not valid UTF-8.
-QString unescapePathArgument(const QString& argument);
+// The text of a JSON string as the JSON report writes it between its quotes, decoded:
+// "\\" is a backslash and "\udcXX" the byte XX of a name that is not valid UTF-8, so
+// every path has exactly one written form. Nothing for a malformed escape.
+std::optional<QString> decodeJsonString(const QString& text);

@@ -20,15 +20,15 @@ QByteArray listText(const QSScanResultPtr& result) {
 
 int switchItem(const QSScanResultPtr& result, const CliOptions& options) {
     const bool enable = options.loginAction == CliOptions::LoginAction::Enable;
-    const QString wanted = unescapePathArgument(options.loginItemPath);
     for (const auto& file : result->detailArray()) {
-        if (file->path() != options.loginItemPath && file->path() != wanted) continue;
+        if (file->path() != options.loginItemPath) continue;
         file->setSelected(enable);
         report::printOut((enable ? "Switched on: " : "Switched off: ") +
                          report::terminalText(file->path()) + "\n");
         return 0;
     }
-    report::printErr("sweepwell-cli: no login item at " + report::terminalText(wanted) + "\n");
+    report::printErr("sweepwell-cli: no login item at " +
+                     report::terminalText(options.loginItemPath) + "\n");
     return 2;
 }
 

@@ -185,12 +185,11 @@ QByteArray scanJson(const QString& home, const QString& volume,
     return json.document();
 }
 
-QByteArray removalPlan(const QList<QSScanResultPtr>& results) {
+QByteArray removalPlan(const QSRemovalPlan& plan) {
     QByteArray out;
-    for (const auto& result : results) {
-        for (const auto& file : result->detailArray()) {
-            if (!file->selected()) continue;
-            out += result->title().toUtf8() + ": " + terminalText(entryLabel(file)) + " (" +
+    for (const auto& part : plan.parts()) {
+        for (const auto& file : part.files) {
+            out += part.result->title().toUtf8() + ": " + terminalText(entryLabel(file)) + " (" +
                    formatSize(file->fileSize()).toUtf8() + ")\n";
         }
     }

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "cli/json_writer.h"
+#include "engine/removal_plan.h"
 #include "engine/scan_model.h"
 
 // What sweepwell-cli prints: terminal text and JSON documents.
@@ -26,7 +27,7 @@ QByteArray scanJson(const QString& home, const QString& volume,
                     const QList<QSScanResultPtr>& results);
 
 // The entries a clean will remove, one line each.
-QByteArray removalPlan(const QList<QSScanResultPtr>& results);
+QByteArray removalPlan(const QSRemovalPlan& plan);
 QByteArray removalText(const QList<QSRemovedItemPtr>& removed);
 QByteArray removalJson(const QList<QSRemovedItemPtr>& removed);
 bool hasFailures(const QList<QSRemovedItemPtr>& removed);

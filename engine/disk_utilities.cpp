@@ -6,6 +6,7 @@
 
 #include "platform/file_manager.h"
 #include "platform/file_path.h"
+#include "platform/folder_anchors.h"
 #include "platform/services.h"
 
 namespace {
@@ -140,6 +141,8 @@ QSDiskUtilities::Locations QSDiskUtilities::computeLocations(const QString& volu
     l.homeDirectoryPath =
         homeFolderFromReportedPath(homeFolder ? homeFolder->homeDirectory() : QStringLiteral("/"));
     logLine(QStringLiteral("[DEBUG] Home Directory is: %1").arg(l.homeDirectoryPath));
+    // Everything a scan lists in the home folder is measured and removed from here.
+    platform::anchorFolder(l.homeDirectoryPath);
     const auto home = [&](const QString& c) {
         return platform::appendPathComponent(l.homeDirectoryPath, c);
     };
@@ -233,6 +236,29 @@ bool QSDiskUtilities::removeDirectoryAtPath(const QString& path, bool keepContai
     if (refuseRelativePath(path, error)) return false;
     std::vector<platform::RemovalFailure> failures;
     platform::removeDirectory(path, keepContainingFolder, &failures);
+    return answerForFailures(path, failures, error);
+}
+
+bool QSDiskUtilities::removeItemAtPath(const QString& path, const platform::FileIdentity& scanned,
+                                       platform::Error* error) {
+    if (refuseRelativePath(path, error)) return false;
+    std::vector<platform::RemovalFailure> failures;
+    platform::removeScannedItem(path, scanned, &failures);
+    if (failures.size() == 1 && failures.front().path == path) {
+        // The item itself was refused, missing or could not be removed: say why.
+        logLine(QStringLiteral("[DEBUG] Could not remove file at '%1' because of error: %2")
+                    .arg(path, failures.front().error.toString()));
+        if (error) *error = failures.front().error;
+        return false;
+    }
+    return answerForFailures(path, failures, error);
+}
+
+// A folder whose content could not all be removed answers code 513, whatever the
+// underlying errors were; each of them is logged.
+bool QSDiskUtilities::answerForFailures(const QString& path,
+                                        const std::vector<platform::RemovalFailure>& failures,
+                                        platform::Error* error) {
     for (const auto& failure : failures) {
         logLine(QStringLiteral("[DEBUG][D] Could not delete file at '%1' because of error: %2")
                     .arg(failure.path, failure.error.toString()));

@@ -3,7 +3,11 @@
 #include <QString>
 #include <mutex>
 
+#include <vector>
+
 #include "platform/error.h"
+#include "platform/file_identity.h"
+#include "platform/file_manager.h"
 
 // The engine's one service for the file system: the user's real home folder and the
 // well-known folders beneath it, size measurement and removal.
@@ -46,6 +50,10 @@ public:
     bool removeItemAtPath(const QString& path, bool keepContainingFolder, platform::Error* error);
     bool removeDirectoryAtPath(const QString& path, bool keepContainingFolder,
                                platform::Error* error);
+    // Removes a scanned entry, a folder with everything in it, only while it is still
+    // what the scan saw (`scanned`); a changed entry is left alone and reported so.
+    bool removeItemAtPath(const QString& path, const platform::FileIdentity& scanned,
+                          platform::Error* error);
 
     QString libraryPathWithComponent(const QString& component) const;
     QString homeDirectoryPathWithComponent(const QString& component) const;
@@ -76,6 +84,9 @@ private:
     Locations computeLocations(const QString& volume);
     QString homeFolderFromReportedPath(const QString& reported) const;
     bool refuseRelativePath(const QString& path, platform::Error* error);
+    bool answerForFailures(const QString& path,
+                           const std::vector<platform::RemovalFailure>& failures,
+                           platform::Error* error);
 
     mutable std::mutex mutex_;
     Locations locations_;

@@ -9,6 +9,7 @@
 #include "engine/notification_center.h"
 #include "platform/file_manager.h"
 #include "platform/file_path.h"
+#include "platform/folder_anchors.h"
 
 namespace {
 
@@ -122,13 +123,14 @@ void QSScannedFile::setResourceValues(const QDateTime& creationDate,
     resourceCreationDate_ = creationDate;
     resourceModificationDate_ = modificationDate;
     resourceSize_ = fileSize;
-    resources_ = kHasSize | kHasIsDirectory | (isDirectory ? kIsDirectory : 0);
+    resources_ = (resources_ & kIdentityTypeMask) | kHasSize | kHasIsDirectory |
+                 (isDirectory ? kIsDirectory : 0);
 }
 
 void QSScannedFile::setAttributes(const QVariantMap& attributes) {
     resourceCreationDate_ = attributes.value(kNSURLCreationDateKey).toDateTime();
     resourceModificationDate_ = attributes.value(kNSURLContentModificationDateKey).toDateTime();
-    resources_ = 0;
+    resources_ &= kIdentityTypeMask;
     if (attributes.contains(kNSURLFileSizeKey)) {
         resources_ |= kHasSize;
         resourceSize_ = attributes.value(kNSURLFileSizeKey).toULongLong();
@@ -137,6 +139,41 @@ void QSScannedFile::setAttributes(const QVariantMap& attributes) {
         resources_ |= kHasIsDirectory;
         if (attributes.value(kNSURLIsDirectoryKey).toBool()) resources_ |= kIsDirectory;
     }
+}
+
+platform::FileIdentity QSScannedFile::identity() const {
+    platform::FileIdentity identity;
+    identity.type = quint32(resources_ >> 4) << 12;
+    identity.device = (quint64(identityDevice_ >> 20) << 32) | (identityDevice_ & 0xfffff);
+    identity.inode = identityInode_;
+    identity.size = identitySize_;
+    identity.modificationNs = identityModificationNs_;
+    return identity;
+}
+
+void QSScannedFile::setIdentity(const platform::FileIdentity& identity) {
+    const quint64 major = identity.device >> 32;
+    const quint64 minor = identity.device & 0xffffffff;
+    resources_ = (resources_ & kResourceMask) | quint8((identity.type >> 12) << 4);
+    identityDevice_ = quint32((major << 20) | (minor & 0xfffff));
+    identityInode_ = identity.inode;
+    identitySize_ = identity.size;
+    identityModificationNs_ = identity.modificationNs;
+    // A device number the packing cannot hold would compare as another device; a
+    // kernel's never is, but record nothing rather than something untrue.
+    if (major >= (1u << 12) || minor >= (1u << 20)) resources_ &= kResourceMask;
+}
+
+void QSScannedFile::recordIdentityIfNeeded() {
+    if (isGroup_) {
+        for (const auto& member : files())
+            member->recordIdentityIfNeeded();
+        return;
+    }
+    if (identity().isValid()) return;
+    const QString p = path();
+    if (!p.startsWith(u'/')) return;
+    if (const auto now = platform::identityOfItem(p)) setIdentity(*now);
 }
 
 QUrl QSScannedFile::previewItemURL() const {
@@ -235,54 +272,57 @@ QString QSScanResult::description() const {
         .arg(detailArray_.size());
 }
 
+QList<QSScannedFilePtr> QSScanResult::filesToRemove() const {
+    QList<QSScannedFilePtr> files;
+    if (disabled_ || !removesFiles()) return files;
+    for (const auto& file : detailArray_) {
+        // A row never shows an entry of size 0, so the user cannot have chosen it.
+        if (file->fileSize() == 0 || !file->selected()) continue;
+        if (file->isGroup()) {
+            files += file->files();
+        } else {
+            files.append(file);
+        }
+    }
+    return files;
+}
+
 void QSScanResult::deleteWithCompletionBlock(DeleteCompletion block) {
-    // A result without a path but with entries (findings gathered from several places)
-    // deletes its selection like any other; only a result with neither has nothing to do.
+    deleteFiles(filesToRemove(), std::move(block));
+}
+
+void QSScanResult::deleteFiles(const QList<QSScannedFilePtr>& files, DeleteCompletion block) {
+    // Nothing ever empties the result's folder or turns a path marker into a path: only
+    // the entries taken are removed.
     if (path_.isNull() && detailArray_.isEmpty()) {
         block(true, QSRemovedItem::itemWithTitle(title_, 0, std::nullopt));
         return;
     }
     auto queue =
         dispatch::SerialQueue::create(queueLabelForTitle(QStringLiteral("delete."), title_));
-    queue->async([self = shared_from_this(), block = std::move(block)] {
-        if (!self->detailArray_.isEmpty()) {
-            block(true, self->deleteSelectedDetails());
-        } else if (isPathMarker(self->path_)) {
-            // A marker names no folder: there is nothing to empty.
-            block(true, QSRemovedItem::itemWithTitle(self->title_, 0, std::nullopt));
-        } else {
-            const bool success =
-                QSDiskUtilities::sharedInstance().removeItemAtPath(self->path_, true, nullptr);
-            block(success,
-                  QSRemovedItem::itemWithTitle(self->title_, self->totalSize_, std::nullopt));
-        }
+    queue->async([self = shared_from_this(), files, block = std::move(block)] {
+        block(true, self->removeFiles(files));
     });
 }
 
-QSRemovedItemPtr QSScanResult::deleteSelectedDetails() const {
+QSRemovedItemPtr QSScanResult::removeFiles(const QList<QSScannedFilePtr>& files) const {
+    if (files.isEmpty() && detailArray_.isEmpty()) {
+        return QSRemovedItem::itemWithTitle(title_, 0, std::nullopt);
+    }
     QList<QSRemovedFilePtr> records;
     quint64 freed = 0;
     auto& disk = QSDiskUtilities::sharedInstance();
-    const auto removeOne = [&](const QSScannedFilePtr& file) {
+    for (const auto& file : files) {
         platform::Error error;
-        const bool success = disk.removeItemAtPath(file->path(), false, &error);
+        const bool success = disk.removeItemAtPath(file->path(), file->identity(), &error);
         records.append(std::make_shared<QSRemovedFile>(
             file, success, success ? std::nullopt : std::optional<platform::Error>(error)));
         if (success) freed += file->fileSize();
-    };
-    for (const auto& file : detailArray_) {
-        if (!file->selected()) continue;
-        if (!file->isGroup()) {
-            removeOne(file);
-            continue;
-        }
-        for (const auto& member : file->files())
-            removeOne(member);
     }
     return QSRemovedItem::itemWithTitle(title_, freed, records);
 }
 
-void QSUnremovableScanResult::deleteWithCompletionBlock(DeleteCompletion block) {
+void QSUnremovableScanResult::deleteFiles(const QList<QSScannedFilePtr>&, DeleteCompletion block) {
     block(true, QSRemovedItem::itemWithTitle(title(), 0, std::nullopt));
 }
 
@@ -306,10 +346,16 @@ void QSScanItem::scanWithCompletionBlock(ScanCompletion block) {
         block(empty);
         return;
     }
+    const QStringList folders = paths();
+    for (const QString& folder : folders.isEmpty() ? QStringList{path()} : folders) {
+        if (!isPathMarker(folder)) platform::anchorFolder(folder);
+    }
     auto queue =
         dispatch::SerialQueue::create(queueLabelForTitle(QStringLiteral("scanner."), title()));
     queue->async([self = shared_from_this(), block = std::move(block)] {
         QSScanResultPtr result = self->actuallyScan();
+        for (const auto& file : result->detailArray())
+            file->recordIdentityIfNeeded();
         self->setResult(result);
         block(result);
     });
@@ -337,7 +383,11 @@ QList<QSScannedFilePtr> QSScanItem::enumerateDirectoryWithPath(const QString& pa
         if (!fileIsDeletableAtPath(entry.path)) continue;
         const QVariantMap attributes{{kNSURLCreationDateKey, entry.creationDate},
                                      {kNSURLContentModificationDateKey, entry.modificationDate}};
-        if (auto file = scannedFileWithPath(entry.path, attributes)) files.append(file);
+        auto file = scannedFileWithPath(entry.path, attributes);
+        if (!file) continue;
+        // The same look that listed the entry says what it was.
+        if (!file->isGroup() && file->path() == entry.path) file->setIdentity(entry.identity);
+        files.append(file);
     }
     return files;
 }

@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "platform/error.h"
+#include "platform/file_identity.h"
 #include "platform/services.h"
 
 class QSScanResult;
@@ -78,6 +79,13 @@ public:
                            quint64 fileSize, bool isDirectory);
     const QDateTime& modificationDate() const { return modificationDate_; }
     void setModificationDate(const QDateTime& date) { modificationDate_ = date; }
+    // What the entry was when it was scanned: removal leaves it alone once it is no
+    // longer that. Invalid when nothing was recorded.
+    platform::FileIdentity identity() const;
+    void setIdentity(const platform::FileIdentity& identity);
+    // Records what is at the path now, for the entry and each member of a group that
+    // has nothing recorded yet.
+    void recordIdentityIfNeeded();
     const QDateTime& lastUsedDate() const;
     void setLastUsedDate(const QDateTime& date) { extras().lastUsedDate = date; }
 
@@ -90,8 +98,19 @@ private:
     std::atomic<bool> selected_{false};
     bool hasSelectedOverride_ = false;
     bool isGroup_ = false;
-    quint8 resources_ = 0;  // Resource flags
-    enum Resource : quint8 { kHasSize = 1, kHasIsDirectory = 2, kIsDirectory = 4 };
+    // Resource flags in the low bits; the identity's file type (S_IFMT >> 12) in the
+    // high four.
+    quint8 resources_ = 0;
+    enum Resource : quint8 {
+        kHasSize = 1,
+        kHasIsDirectory = 2,
+        kIsDirectory = 4,
+        kResourceMask = 0x0f,
+        kIdentityTypeMask = 0xf0
+    };
+    // The identity is packed so that it costs 24 bytes: the device in the four bytes the
+    // flags leave free (a kernel device number is 32 bits: 12 major, 20 minor).
+    quint32 identityDevice_ = 0;
     // A watched file's path changes when it is moved. Entries share a few locks rather
     // than carry one each.
     QBasicMutex& pathMutex() const;
@@ -114,6 +133,9 @@ private:
     QDateTime resourceCreationDate_;
     QDateTime resourceModificationDate_;
     QDateTime modificationDate_;
+    quint64 identityInode_ = 0;
+    quint64 identitySize_ = 0;
+    qint64 identityModificationNs_ = 0;
 };
 
 // The outcome of one attempted removal. A failed record can watch its file, to learn
@@ -188,11 +210,21 @@ public:
     void setDisabled(bool disabled) { disabled_ = disabled; }
     QString description() const;
 
-    // Deletes the selected content and calls the block exactly once.
-    virtual void deleteWithCompletionBlock(DeleteCompletion block);
+    // Whether deleting the result ever removes files (login items are switched instead).
+    virtual bool removesFiles() const { return true; }
+    // What removing this result alone would remove now: the entries a row shows (those
+    // of a size other than 0) and that are ticked, a group standing for its members.
+    // Nothing for a disabled result or one that never removes files.
+    QList<QSScannedFilePtr> filesToRemove() const;
+
+    // Deletes what filesToRemove() names at this moment and calls the block exactly once.
+    void deleteWithCompletionBlock(DeleteCompletion block);
+    // Removes exactly these entries (taken by a removal plan), each only while it is
+    // still what the scan saw, and calls the block exactly once.
+    virtual void deleteFiles(const QList<QSScannedFilePtr>& files, DeleteCompletion block);
 
 private:
-    QSRemovedItemPtr deleteSelectedDetails() const;
+    QSRemovedItemPtr removeFiles(const QList<QSScannedFilePtr>& files) const;
 
     QString title_;
     QString key_;
@@ -206,7 +238,8 @@ private:
 class QSUnremovableScanResult : public QSScanResult {
 public:
     using QSScanResult::QSScanResult;
-    void deleteWithCompletionBlock(DeleteCompletion block) override;
+    bool removesFiles() const override { return false; }
+    void deleteFiles(const QList<QSScannedFilePtr>& files, DeleteCompletion block) override;
 };
 
 // Base of every scan category. Most categories name their folder and rely on the
@@ -230,7 +263,9 @@ public:
     QSScanResultPtr result() const;
     void setResult(const QSScanResultPtr& result);
 
-    // Starts the scan and calls the block exactly once with the result.
+    // Starts the scan and calls the block exactly once with the result. The folders the
+    // category looks at are anchored first, and every entry of the result carries what
+    // it was when it was found.
     void scanWithCompletionBlock(ScanCompletion block);
     virtual QSScanResultPtr actuallyScan();
     virtual QList<QSScannedFilePtr> enumerateDirectoryWithPath(const QString& path);

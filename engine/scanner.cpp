@@ -96,10 +96,14 @@ void QSScanner::scanVolume(const QString& volumePath, ScanCompletion completionB
 }
 
 void QSScanner::deleteItems(const QList<QSScanResultPtr>& items, DeleteCompletion completionBlock) {
+    deletePlan(QSRemovalPlan::planWithResults(items), std::move(completionBlock));
+}
+
+void QSScanner::deletePlan(const QSRemovalPlan& plan, DeleteCompletion completionBlock) {
     auto queue = dispatch::SerialQueue::create(dispatch::queueLabel(QStringLiteral("delete")));
-    queue->async([items, completionBlock = std::move(completionBlock)] {
+    queue->async([parts = plan.parts(), completionBlock = std::move(completionBlock)] {
         // Nothing to delete still completes, once, with an empty list.
-        if (items.isEmpty()) {
+        if (parts.isEmpty()) {
             dispatch::dispatchMain([completionBlock] { completionBlock({}); });
             return;
         }
@@ -109,10 +113,10 @@ void QSScanner::deleteItems(const QList<QSScanResultPtr>& items, DeleteCompletio
             qsizetype finished = 0;
         };
         auto progress = std::make_shared<Progress>();
-        const qsizetype total = items.size();
-        for (const auto& result : items) {
-            result->deleteWithCompletionBlock(
-                [progress, total, completionBlock](bool, QSRemovedItemPtr item) {
+        const qsizetype total = parts.size();
+        for (const auto& part : parts) {
+            part.result->deleteFiles(
+                part.files, [progress, total, completionBlock](bool, QSRemovedItemPtr item) {
                     std::lock_guard lock(progress->mutex);
                     if (item) progress->removed.append(item);
                     if (++progress->finished == total) {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 
+#include "engine/removal_plan.h"
 #include "engine/scan_model.h"
 
 // Runs every scan category at once and deletes results.
@@ -29,9 +30,11 @@ public:
     void scanVolume(const QString& volumePath, ScanCompletion completionBlock,
                     ScanItemFinished scanItemFinishedBlock = nullptr);
 
-    // Deletes the results in parallel; the completion block reaches the main thread once,
-    // with the removed items in the order their deletions finished.
+    // Takes the removal plan of the results now and deletes it.
     static void deleteItems(const QList<QSScanResultPtr>& items, DeleteCompletion completionBlock);
+    // Deletes each part of the plan in parallel; the completion block reaches the main
+    // thread once, with the removed items in the order their deletions finished.
+    static void deletePlan(const QSRemovalPlan& plan, DeleteCompletion completionBlock);
 
 private:
     QList<std::shared_ptr<QSScanItem>> scanItems_;

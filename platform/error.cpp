@@ -29,6 +29,22 @@ Error Error::fromErrno(int errnoValue, const QString& path) {
     }
 }
 
+Error Error::changedSinceScan() {
+    return Error{Domain::Sweepwell,
+                 kFileChangedSinceScan,
+                 QStringLiteral("The file changed after the scan."),
+                 {}};
+}
+
+Error Error::linkInPath(const QString& path) {
+    return Error{Domain::Sweepwell,
+                 kLinkInPath,
+                 QStringLiteral("A folder on the path of \u201c%1\u201d is now a symbolic link, "
+                                "which is never followed.")
+                     .arg(path),
+                 {}};
+}
+
 QString Error::domainName() const {
     switch (domain) {
         case Domain::Cocoa:
@@ -37,6 +53,8 @@ QString Error::domainName() const {
             return QStringLiteral("NSOSStatusErrorDomain");
         case Domain::POSIX:
             return QStringLiteral("NSPOSIXErrorDomain");
+        case Domain::Sweepwell:
+            return QStringLiteral("SweepwellErrorDomain");
     }
     return QString();
 }

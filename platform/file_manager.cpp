@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "platform/file_path.h"
+#include "platform/folder_anchors.h"
 #include "platform/tree_walk.h"
 #include "platform/unique_fd.h"
 
@@ -20,41 +21,25 @@ constexpr int kSizeThreads = 2;
 // Unlinking waits on the disk's journal, so more threads than cores still pay off.
 constexpr int kRemovalThreads = 4;
 
-// An absolute path split into its opened parent folder and last name. Trailing
-// separators are dropped first, so "dir/link/" names the link, not its target.
-struct ParentAndName {
-    UniqueFd parent;
-    QByteArray name;
-    int error = 0;
-};
-
-std::unique_ptr<ParentAndName> openParent(const QString& path) {
-    auto result = std::make_unique<ParentAndName>();
-    QByteArray bytes = encodePath(path);
-    while (bytes.size() > 1 && bytes.endsWith('/'))
-        bytes.chop(1);
-    const qsizetype slash = bytes.lastIndexOf('/');
-    if (!bytes.startsWith('/') || slash < 0 || bytes == "/") {
-        result->error = EINVAL;
-        return result;
-    }
-    result->name = bytes.mid(slash + 1);
-    if (result->name == "." || result->name == "..") {
-        result->error = EINVAL;
-        return result;
-    }
-    const QByteArray parent = slash == 0 ? QByteArray("/") : bytes.left(slash);
-    result->parent.reset(open(parent.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    if (!result->parent.valid()) result->error = errno;
-    return result;
+// The error of a failed opening: our own refusals, or the errno mapped as usual.
+Error errorFor(int err, const QString& path) {
+    if (err == kChangedSinceScan) return Error::changedSinceScan();
+    if (err == ELOOP) return Error::linkInPath(path);
+    return Error::fromErrno(err, path);
 }
 
-bool lstatAt(const ParentAndName& item, struct statx* st) {
+Error anotherFileSystem(const QString& path) {
+    Error error = Error::fromErrno(EXDEV, path);
+    error.description = QStringLiteral("\u201c%1\u201d is another mounted file system.").arg(path);
+    return error;
+}
+
+bool lstatAt(const OpenedParent& item, struct statx* st) {
     return statx(item.parent.get(), item.name.constData(), AT_SYMLINK_NOFOLLOW,
-                 STATX_TYPE | STATX_SIZE | STATX_BTIME | STATX_MTIME, st) == 0;
+                 FileIdentity::kStatxMask | STATX_BTIME, st) == 0;
 }
 
-bool isMountPoint(const ParentAndName& item) {
+bool isMountPoint(const OpenedParent& item) {
     return mountIdOf(item.parent.get(), item.name.constData(), AT_SYMLINK_NOFOLLOW) !=
            mountIdOf(item.parent.get(), "", AT_EMPTY_PATH);
 }
@@ -105,12 +90,7 @@ private:
         failures_->push_back({decoded, describe(decoded, err)});
     }
     static Error describe(const QString& path, int err) {
-        Error error = Error::fromErrno(err, path);
-        if (err == EXDEV) {
-            error.description =
-                QStringLiteral("\u201c%1\u201d is another mounted file system.").arg(path);
-        }
-        return error;
+        return err == EXDEV ? anotherFileSystem(path) : Error::fromErrno(err, path);
     }
     bool holdsReportedFailure(const QByteArray& dir) const {
         return !failures_->empty() &&
@@ -120,15 +100,60 @@ private:
     std::vector<RemovalFailure>* failures_;
 };
 
+// Empties the opened folder, then removes it from its parent unless it is to be kept.
+void removeOpenedDirectory(const OpenedParent& item, const UniqueFd& dir, const QString& path,
+                           bool keepContainingFolder, std::vector<RemovalFailure>* failures) {
+    const QByteArray bytes = encodePath(path);
+    BestEffortRemover fast;
+    walkTree(dir.get(), bytes, fast, kRemovalThreads);
+    const size_t before = failures->size();
+    RecordingRemover recording(failures);
+    walkTree(dir.get(), bytes, recording, 1);
+    if (failures->size() != before || keepContainingFolder) return;
+    if (unlinkat(item.parent.get(), item.name.constData(), AT_REMOVEDIR) != 0) {
+        failures->push_back({path, Error::fromErrno(errno, path)});
+    }
+}
+
+// Opens the folder named by `item` without following a link; when `scanned` is given,
+// the opened folder must be that one (it may have been swapped since it was looked at).
+UniqueFd openDirectoryToEmpty(const OpenedParent& item, const QString& path,
+                              const FileIdentity* scanned, std::vector<RemovalFailure>* failures) {
+    if (isMountPoint(item)) {
+        failures->push_back({path, anotherFileSystem(path)});
+        return UniqueFd();
+    }
+    UniqueFd dir(openat(item.parent.get(), item.name.constData(),
+                        O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!dir.valid()) {
+        failures->push_back({path, errorFor(errno, path)});
+        return dir;
+    }
+    struct statx st;
+    if (scanned && (statx(dir.get(), "", AT_EMPTY_PATH, FileIdentity::kStatxMask, &st) != 0 ||
+                    !scanned->stillDescribes(FileIdentity::fromStatx(st)))) {
+        failures->push_back({path, Error::changedSinceScan()});
+        return UniqueFd();
+    }
+    return dir;
+}
+
 }  // namespace
 
 ItemKind itemKind(const QString& path) {
-    const auto item = openParent(path);
+    const OpenedParent item = openParentBeneathAnchor(path);
     struct statx st;
-    if (item->error != 0 || !lstatAt(*item, &st)) return ItemKind::Missing;
+    if (item.error != 0 || !lstatAt(item, &st)) return ItemKind::Missing;
     if (S_ISDIR(st.stx_mode)) return ItemKind::Directory;
     if (S_ISLNK(st.stx_mode)) return ItemKind::Link;
     return ItemKind::Other;
+}
+
+std::optional<FileIdentity> identityOfItem(const QString& path) {
+    const OpenedParent item = openParentBeneathAnchor(path);
+    struct statx st;
+    if (item.error != 0 || !lstatAt(item, &st)) return std::nullopt;
+    return FileIdentity::fromStatx(st);
 }
 
 bool fileExistsAtPath(const QString& path) {
@@ -137,12 +162,12 @@ bool fileExistsAtPath(const QString& path) {
 }
 
 quint64 sizeOfItem(const QString& path) {
-    const auto item = openParent(path);
+    const OpenedParent item = openParentBeneathAnchor(path);
     struct statx st;
-    if (item->error != 0 || !lstatAt(*item, &st)) return 0;
+    if (item.error != 0 || !lstatAt(item, &st)) return 0;
     if (!S_ISDIR(st.stx_mode)) return st.stx_size;
-    if (isMountPoint(*item)) return 0;
-    UniqueFd dir(openat(item->parent.get(), item->name.constData(),
+    if (isMountPoint(item)) return 0;
+    UniqueFd dir(openat(item.parent.get(), item.name.constData(),
                         O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!dir.valid()) return 0;
     SizeVisitor visitor;
@@ -151,67 +176,67 @@ quint64 sizeOfItem(const QString& path) {
 }
 
 bool removeFile(const QString& path, Error* error) {
-    const auto item = openParent(path);
-    int err = item->error;
-    if (err == 0 && unlinkat(item->parent.get(), item->name.constData(), 0) == 0) return true;
+    const OpenedParent item = openParentBeneathAnchor(path);
+    int err = item.error;
+    if (err == 0 && unlinkat(item.parent.get(), item.name.constData(), 0) == 0) return true;
     if (err == 0) err = errno;
-    if (error) *error = Error::fromErrno(err, path);
+    if (error) *error = errorFor(err, path);
     return false;
 }
 
 void removeDirectory(const QString& path, bool keepContainingFolder,
                      std::vector<RemovalFailure>* failures) {
-    const auto item = openParent(path);
-    if (item->error != 0) {
-        failures->push_back({path, Error::fromErrno(item->error, path)});
+    const OpenedParent item = openParentBeneathAnchor(path);
+    if (item.error != 0) {
+        failures->push_back({path, errorFor(item.error, path)});
         return;
     }
-    if (isMountPoint(*item)) {
-        Error error = Error::fromErrno(EXDEV, path);
-        error.description =
-            QStringLiteral("\u201c%1\u201d is another mounted file system.").arg(path);
-        failures->push_back({path, error});
+    const UniqueFd dir = openDirectoryToEmpty(item, path, nullptr, failures);
+    if (dir.valid()) removeOpenedDirectory(item, dir, path, keepContainingFolder, failures);
+}
+
+void removeScannedItem(const QString& path, const FileIdentity& scanned,
+                       std::vector<RemovalFailure>* failures) {
+    const OpenedParent item = openParentBeneathAnchor(path);
+    struct statx st;
+    if (item.error != 0 || !lstatAt(item, &st)) {
+        const int err = item.error != 0 ? item.error : errno;
+        failures->push_back({path, errorFor(err, path)});
         return;
     }
-    UniqueFd dir(openat(item->parent.get(), item->name.constData(),
-                        O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (!dir.valid()) {
-        failures->push_back({path, Error::fromErrno(errno, path)});
+    if (!scanned.stillDescribes(FileIdentity::fromStatx(st))) {
+        failures->push_back({path, Error::changedSinceScan()});
         return;
     }
-    const QByteArray bytes = encodePath(path);
-    BestEffortRemover fast;
-    walkTree(dir.get(), bytes, fast, kRemovalThreads);
-    const size_t before = failures->size();
-    RecordingRemover recording(failures);
-    walkTree(dir.get(), bytes, recording, 1);
-    if (failures->size() != before || keepContainingFolder) return;
-    if (unlinkat(item->parent.get(), item->name.constData(), AT_REMOVEDIR) != 0) {
-        failures->push_back({path, Error::fromErrno(errno, path)});
+    if (!S_ISDIR(st.stx_mode)) {
+        if (unlinkat(item.parent.get(), item.name.constData(), 0) != 0) {
+            failures->push_back({path, errorFor(errno, path)});
+        }
+        return;
     }
+    const UniqueFd dir = openDirectoryToEmpty(item, path, &scanned, failures);
+    if (dir.valid()) removeOpenedDirectory(item, dir, path, false, failures);
 }
 
 bool listDirectory(const QString& path, std::vector<DirectoryEntry>* entries) {
-    const int fd = open(encodePath(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
-    DIR* dir = fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return false;
-    }
+    int error = 0;
+    UniqueFd fd = openFolderBeneathAnchor(path, &error);
+    if (!fd.valid()) return false;
+    DIR* dir = fdopendir(fd.get());
+    if (!dir) return false;
+    const int dirFd = fd.get();
+    fd.release();  // the stream owns it now
     while (const struct dirent* d = readdir(dir)) {
         if (d->d_name[0] == '.') continue;
         struct statx st;
-        if (statx(fd, d->d_name, AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_BTIME | STATX_MTIME,
+        if (statx(dirFd, d->d_name, AT_SYMLINK_NOFOLLOW, FileIdentity::kStatxMask | STATX_BTIME,
                   &st) != 0) {
             continue;
         }
         const QString name = decodePath(d->d_name, qsizetype(strlen(d->d_name)));
-        DirectoryEntry entry{appendPathComponent(path, name),
-                             name,
-                             S_ISDIR(st.stx_mode),
-                             {},
-                             dateFrom(st.stx_mtime)};
+        DirectoryEntry entry{
+            appendPathComponent(path, name), name, S_ISDIR(st.stx_mode), {}, dateFrom(st.stx_mtime),
+            FileIdentity::fromStatx(st)};
         // File systems without birth times report none; the change of content is then
         // the oldest date we know.
         entry.creationDate =
@@ -222,12 +247,14 @@ bool listDirectory(const QString& path, std::vector<DirectoryEntry>* entries) {
     return true;
 }
 
-bool itemDates(const QString& path, QDateTime* creationDate, QDateTime* modificationDate) {
-    const auto item = openParent(path);
+bool itemDates(const QString& path, QDateTime* creationDate, QDateTime* modificationDate,
+               FileIdentity* identity) {
+    const OpenedParent item = openParentBeneathAnchor(path);
     struct statx st;
-    if (item->error != 0 || !lstatAt(*item, &st)) return false;
+    if (item.error != 0 || !lstatAt(item, &st)) return false;
     *modificationDate = dateFrom(st.stx_mtime);
     *creationDate = (st.stx_mask & STATX_BTIME) ? dateFrom(st.stx_btime) : *modificationDate;
+    if (identity) *identity = FileIdentity::fromStatx(st);
     return true;
 }
 

@@ -6,17 +6,25 @@
 #include <vector>
 
 #include "platform/error.h"
+#include "platform/file_identity.h"
 
-// The file operations the engine builds on. None of them follows a symbolic link at the
-// end of a path or below it, and none enters another mounted file system. Paths must be
-// absolute: a relative path is refused, so nothing is ever resolved against the
-// working folder.
+// The file operations the engine builds on. Those that examine, measure, list or remove
+// an item open its path from the nearest anchored folder above it (see
+// folder_anchors.h) one component at a time, never following a symbolic link below that
+// folder, nor the link at the end of the path, and never entering another mounted file
+// system below the item. Paths must be absolute: a relative path is refused, so nothing
+// is ever resolved against the working folder. fileExistsAtPath, readFileContents and
+// writeFileAtomically are plain path operations that follow links; nothing removes or
+// measures through them.
 namespace platform {
 
 enum class ItemKind { Missing, Directory, Link, Other };
 
 // What lies at the path itself (a link is a Link, whatever it points to).
 ItemKind itemKind(const QString& path);
+
+// What is at the path itself now, as removal compares it; nothing when it is missing.
+std::optional<FileIdentity> identityOfItem(const QString& path);
 
 // Whether something exists at the path, following links as a plain stat() does.
 bool fileExistsAtPath(const QString& path);
@@ -39,12 +47,20 @@ struct RemovalFailure {
 void removeDirectory(const QString& path, bool keepContainingFolder,
                      std::vector<RemovalFailure>* failures);
 
+// Removes the item at the path, a folder with everything inside it, but only while it is
+// still what `scanned` describes; otherwise nothing is touched and the failure says that
+// the file changed after the scan. A folder is checked again once opened, so one swapped
+// in between the two looks is not emptied.
+void removeScannedItem(const QString& path, const FileIdentity& scanned,
+                       std::vector<RemovalFailure>* failures);
+
 struct DirectoryEntry {
     QString path;
     QString name;
     bool isDirectory = false;
     QDateTime creationDate;
     QDateTime modificationDate;
+    FileIdentity identity;
 };
 
 // The direct entries of a folder, in the order the file system gives them, without
@@ -52,9 +68,10 @@ struct DirectoryEntry {
 bool listDirectory(const QString& path, std::vector<DirectoryEntry>* entries);
 
 // The creation and content modification dates of the item at the path itself (a link's
-// own dates), with the same stand-in for a missing creation date as listDirectory. False
-// when nothing is there.
-bool itemDates(const QString& path, QDateTime* creationDate, QDateTime* modificationDate);
+// own dates), with the same stand-in for a missing creation date as listDirectory, and
+// optionally its identity from the same look. False when nothing is there.
+bool itemDates(const QString& path, QDateTime* creationDate, QDateTime* modificationDate,
+               FileIdentity* identity = nullptr);
 
 // The content of a regular file of at most `maxBytes`, following links; nothing when it
 // cannot be read, is larger, or is not a regular file (never blocks on a FIFO).

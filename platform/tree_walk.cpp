@@ -347,7 +347,8 @@ QByteArray WalkEntry::path() const {
 
 bool WalkEntry::stat(struct statx* out) const {
     return statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC,
-                 STATX_TYPE | STATX_SIZE | STATX_MTIME | STATX_BTIME | STATX_ATIME, out) == 0;
+                 STATX_TYPE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_BTIME | STATX_ATIME,
+                 out) == 0;
 }
 
 quint64 mountIdOf(int fd, const char* name, int flags) {

@@ -1,11 +1,12 @@
 #include "engine/categories/message_attachments_item.h"
 
 #include <dirent.h>
-#include <fcntl.h>
 #include <cstring>
 
 #include "engine/disk_utilities.h"
+#include "platform/file_manager.h"
 #include "platform/file_path.h"
+#include "platform/folder_anchors.h"
 #include "platform/packages.h"
 #include "platform/tree_walk.h"
 #include "platform/unique_fd.h"
@@ -41,6 +42,7 @@ public:
                                 modified, st.stx_size, false);
         file->setSelected(selected_);
         file->setFileSize(st.stx_size);
+        file->setIdentity(platform::FileIdentity::fromStatx(st));
         files.append(std::move(file));
     }
 
@@ -80,10 +82,12 @@ QSScanResultPtr QSMessageAttachmentsItem::actuallyScan() {
 
 QList<QSScannedFilePtr> QSMessageAttachmentsItem::enumerateDirectoryWithPath(const QString& path) {
     if (path.isNull()) return {};
+    // A linked attachments folder would lead the walk, and removal, out of the Library:
+    // unlike other categories' folders, this one is never followed when it is a link.
+    if (platform::itemKind(path) != platform::ItemKind::Directory) return {};
     const QByteArray root = platform::encodePath(path);
-    // A linked attachments folder would lead the walk, and removal, out of the Library.
-    const platform::UniqueFd fd(
-        open(root.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    int error = 0;
+    const platform::UniqueFd fd = platform::openFolderBeneathAnchor(path, &error);
     if (!fd.valid()) return {};
     AttachmentCollector collector(*this);
     // One thread: the order of entries is then the same at every scan of the same tree.

@@ -82,7 +82,7 @@ TEST_F(CliCleanTest, AnEntryWithAnUndecodableNameIsListedAndRemovedByItsEscapedP
     const QByteArray escaped = rawJsonPathOf(scan.out, "-cache\"");
     EXPECT_TRUE(escaped.contains("\\udcff\\udcfe")) << escaped.constData();
 
-    const Result clean = runCli(args({"--path", escaped, "--yes", "--json"}));
+    const Result clean = runCli(args({"--json-path", escaped, "--yes", "--json"}));
     EXPECT_EQ(clean.status, 0) << clean.err.constData();
     const QJsonArray removed =
         QJsonDocument::fromJson(clean.out).object().value(QStringLiteral("removed")).toArray();

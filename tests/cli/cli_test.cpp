@@ -48,10 +48,20 @@ TEST(JsonWriter, EscapesControlsAndKeepsUndecodableBytesRecoverable) {
     EXPECT_FALSE(QJsonDocument::fromJson(plain).isNull());
 }
 
-TEST(CliOptions, EscapedPathArgumentsTurnBackIntoTheirBytes) {
-    const QString unescaped = unescapePathArgument(QStringLiteral("/a/\\udcff\\uDCFEx\\udc41"));
-    // \udc41 would stand for an ASCII byte, which never needs escaping: it stays as text.
-    EXPECT_EQ(platform::encodePath(unescaped), QByteArray("/a/\xff\xfex\\udc41"));
+TEST(CliOptions, JsonPathTextsNameExactlyOnePath) {
+    const auto bytes = [](const char* text) {
+        const auto path = decodeJsonString(QString::fromUtf8(text));
+        return path ? std::optional<QByteArray>(platform::encodePath(*path)) : std::nullopt;
+    };
+    EXPECT_EQ(bytes(R"(/a/\udcff\uDCFEx)"), QByteArray("/a/\xff\xfex"));
+    // A literal backslash is written doubled, so it never reads as an escaped byte.
+    EXPECT_EQ(bytes(R"(/a/amb\\udcffx)"), QByteArray("/a/amb\\udcffx"));
+    EXPECT_EQ(bytes(R"(/a/\"q\"\n\t\/)"), QByteArray("/a/\"q\"\n\t/"));
+    EXPECT_EQ(bytes(R"(/a/\ud83d\ude00)"), QByteArray("/a/\xf0\x9f\x98\x80"));
+    // Texts that name no path: a bare backslash, an unknown escape, a short \u, a lone
+    // surrogate that stands for no byte (\udc41 would be "A", never escaped).
+    for (const char* bad : {R"(/a/\)", R"(/a/\q)", R"(/a/\udcf)", R"(/a/\udc41)", R"(/a/\ud83d)"})
+        EXPECT_FALSE(bytes(bad)) << bad;
 }
 
 TEST(CliOptions, UsageErrors) {

@@ -139,6 +139,7 @@ QSScanResultPtr resultWithFile(const QString& title, const QString& path, quint6
     file->setPath(path);
     file->setFileSize(size);
     file->setSelected(true);
+    file->recordIdentityIfNeeded();
     return std::make_shared<QSScanResult>(title, title.toLower(), 0, QList<QSScannedFilePtr>{file},
                                           path);
 }
