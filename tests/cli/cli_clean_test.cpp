@@ -102,6 +102,41 @@ TEST_F(CliCleanTest, RawBytesWorkAsWellAsTheEscapedForm) {
     EXPECT_TRUE(exists(home_.abs(QStringLiteral("Library/Caches/org.example.keep"))));
 }
 
+TEST_F(CliCleanTest, EveryFormOfAPathNamesOneEntryOnly) {
+    // One name holds the text "\udcff", the other the byte it stands for.
+    const QString caches = home_.abs(QStringLiteral("Library/Caches"));
+    const QByteArray text = platform::encodePath(caches) + "/amb\\udcffx";
+    const QByteArray byte = platform::encodePath(caches) + "/amb\xffx";
+    const auto make = [&] {
+        home_.file(platform::decodePath(text).mid(home_.path().size() + 1) + QStringLiteral("/d"),
+                   7);
+        home_.file(platform::decodePath(byte).mid(home_.path().size() + 1) + QStringLiteral("/d"),
+                   9);
+    };
+    // Which of the two is still there: "text", "byte", both or neither.
+    const auto remaining = [&] {
+        QStringList left;
+        if (exists(platform::decodePath(text))) left << QStringLiteral("text");
+        if (exists(platform::decodePath(byte))) left << QStringLiteral("byte");
+        return left.join(u' ');
+    };
+    make();
+    EXPECT_EQ(runCli(args({"--path", text, "--yes"})).status, 0);
+    EXPECT_EQ(remaining(), u"byte");
+    make();
+    EXPECT_EQ(runCli(args({"--json-path", platform::encodePath(caches) + "/amb\\udcffx", "--yes"}))
+                  .status,
+              0);
+    EXPECT_EQ(remaining(), u"text");
+    make();
+    EXPECT_EQ(
+        runCli(args({"--json-path", platform::encodePath(caches) + "/amb\\\\udcffx", "--yes"}))
+            .status,
+        0);
+    EXPECT_EQ(remaining(), u"byte");
+    EXPECT_EQ(runCli(args({"--json-path", "/bad\\q", "--yes"})).status, 2);
+}
+
 TEST_F(CliCleanTest, WithoutATerminalOrYesNothingIsRemoved) {
     const Result clean = runCli(args({}));
     EXPECT_EQ(clean.status, 2);

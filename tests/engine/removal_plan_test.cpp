@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include "engine/categories/application_caches_item.h"
+#include "engine/removal_plan.h"
+#include "engine/scanner.h"
+#include "platform/file_path.h"
+#include "tests/support/folder_fixtures.h"
+
+namespace {
+
+QSScannedFilePtr entryAt(const QString& path, quint64 size, bool selected) {
+    auto file = std::make_shared<QSScannedFile>();
+    file->setPath(path);
+    file->setFileName(platform::lastPathComponent(path));
+    file->setFileSize(size);
+    file->setSelected(selected);
+    file->recordIdentityIfNeeded();
+    return file;
+}
+
+QSScanResultPtr resultOf(const QString& title, const QList<QSScannedFilePtr>& files) {
+    return std::make_shared<QSScanResult>(title, title.toLower(), 0, files,
+                                          QStringLiteral("large"));
+}
+
+QList<QSRemovedItemPtr> deletePlanNow(const QSRemovalPlan& plan) {
+    QList<QSRemovedItemPtr> removed;
+    bool done = false;
+    QSScanner::deletePlan(plan, [&](const QList<QSRemovedItemPtr>& items) {
+        removed = items;
+        done = true;
+    });
+    EXPECT_TRUE(waitUntil([&] { return done; }));
+    return removed;
+}
+
+qsizetype attemptsIn(const QList<QSRemovedItemPtr>& removed) {
+    qsizetype count = 0;
+    for (const auto& item : removed)
+        count += item->files().value_or(QList<QSRemovedFilePtr>()).size();
+    return count;
+}
+
+class RemovalPlanTest : public ::testing::Test {
+protected:
+    FolderFixture fixture;
+    FixtureHome& home = fixture.home();
+};
+
+TEST_F(RemovalPlanTest, TakesOnlyWhatARowShowsAndTheUserTicked) {
+    auto shown = entryAt(home.file(QStringLiteral("shown"), 5), 5, true);
+    auto empty = entryAt(home.file(QStringLiteral("empty"), 0), 0, true);
+    auto unticked = entryAt(home.file(QStringLiteral("unticked"), 5), 5, false);
+    auto inDisabled = entryAt(home.file(QStringLiteral("in-disabled"), 5), 5, true);
+    auto loginItem = entryAt(home.file(QStringLiteral("login-item"), 5), 5, true);
+    auto disabled = resultOf(QStringLiteral("Disabled"), {inDisabled});
+    disabled->setDisabled(true);
+    const QList<QSScanResultPtr> results = {
+        resultOf(QStringLiteral("Caches"), {shown, empty, unticked}), disabled,
+        std::make_shared<QSUnremovableScanResult>(
+            QStringLiteral("Login Items"), QStringLiteral("actual-login-items"), 0,
+            QList<QSScannedFilePtr>{loginItem}, QStringLiteral("large")),
+        nullptr,  // a category still scanning
+    };
+
+    const QSRemovalPlan plan = QSRemovalPlan::planWithResults(results);
+    ASSERT_EQ(plan.parts().size(), 3);
+    EXPECT_EQ(plan.fileCount(), 1);
+    EXPECT_EQ(entryPathsOf(plan.parts().first().files), QStringList{shown->path()});
+    const auto removed = deletePlanNow(plan);
+    EXPECT_EQ(removed.size(), 3);
+    EXPECT_FALSE(exists(shown->path()));
+    for (const auto& kept : {empty, unticked, inDisabled, loginItem})
+        EXPECT_TRUE(exists(kept->path())) << kept->path().toStdString();
+}
+
+TEST_F(RemovalPlanTest, TicksChangedAfterConfirmationDoNotChangeThePlan) {
+    auto ticked = entryAt(home.file(QStringLiteral("ticked"), 5), 5, true);
+    auto later = entryAt(home.file(QStringLiteral("ticked-later"), 5), 5, false);
+    const QSRemovalPlan plan =
+        QSRemovalPlan::planWithResults({resultOf(QStringLiteral("Caches"), {ticked, later})});
+    ticked->setSelected(false);
+    later->setSelected(true);
+    deletePlanNow(plan);
+    EXPECT_FALSE(exists(ticked->path()));
+    EXPECT_TRUE(exists(later->path()));
+}
+
+TEST_F(RemovalPlanTest, APathListedByThreeCategoriesIsRemovedOnceWithoutAFailure) {
+    const QString path = home.file(QStringLiteral("Downloads/film.mkv.part"), 40);
+    QList<QSScanResultPtr> results;
+    for (const char* title : {"Partial Downloads", "Downloads", "Large Files"})
+        results.append(resultOf(QString::fromLatin1(title), {entryAt(path, 40, true)}));
+
+    const auto removed = deletePlanNow(QSRemovalPlan::planWithResults(results));
+    ASSERT_EQ(removed.size(), 3);
+    EXPECT_EQ(attemptsIn(removed), 1);
+    quint64 freed = 0;
+    for (const auto& item : removed) {
+        EXPECT_TRUE(item->failedFiles().isEmpty()) << item->title().toStdString();
+        freed += item->size();
+    }
+    EXPECT_EQ(freed, 40u);
+    EXPECT_FALSE(exists(path));
+}
+
+TEST_F(RemovalPlanTest, AnEntryReplacedAfterTheScanIsLeftAndReportedAsChanged) {
+    home.write(QStringLiteral("Library/Caches/org.example.app"), "cached");
+    home.file(QStringLiteral("Library/Caches/org.example.other/blob"), 3);
+    const auto result = fixture.scan(QSApplicationCachesItem::item());
+    ASSERT_EQ(result->detailArray().size(), 2);
+
+    // Between the scan and the clean, a folder of documents takes the cache file's name.
+    const QString replaced = home.abs(QStringLiteral("Library/Caches/org.example.app"));
+    ASSERT_EQ(unlink(platform::encodePath(replaced).constData()), 0);
+    home.file(QStringLiteral("Library/Caches/org.example.app/thesis.odt"), 300);
+
+    const auto removed = deletePlanNow(QSRemovalPlan::planWithResults({result}));
+    ASSERT_EQ(removed.size(), 1);
+    ASSERT_EQ(removed.first()->failedFiles().size(), 1);
+    const auto& failure = removed.first()->failedFiles().first();
+    EXPECT_EQ(failure->file()->path(), replaced);
+    EXPECT_EQ(failure->error()->code, platform::Error::kFileChangedSinceScan);
+    EXPECT_EQ(removed.first()->size(), 3u);
+    EXPECT_TRUE(exists(home.abs(QStringLiteral("Library/Caches/org.example.app/thesis.odt"))));
+    EXPECT_FALSE(exists(home.abs(QStringLiteral("Library/Caches/org.example.other"))));
+}
+
+TEST_F(RemovalPlanTest, ACategoryFolderTheUserLinkedInIsScannedAndCleanedWhereItLeads) {
+    home.file(QStringLiteral("data/caches/org.example.app/blob"), 8);
+    home.folder(QStringLiteral("Library"));
+    home.symlink(QStringLiteral("Library/Caches"), home.abs(QStringLiteral("data/caches")));
+    const auto result = fixture.scan(QSApplicationCachesItem::item());
+    ASSERT_EQ(result->detailArray().size(), 1);
+    EXPECT_EQ(result->detailArray().first()->fileSize(), 8u);
+    const auto removed = deletePlanNow(QSRemovalPlan::planWithResults({result}));
+    EXPECT_TRUE(removed.first()->failedFiles().isEmpty());
+    EXPECT_FALSE(exists(home.abs(QStringLiteral("data/caches/org.example.app"))));
+    EXPECT_TRUE(exists(home.abs(QStringLiteral("Library/Caches"))));
+}
+
+}  // namespace
