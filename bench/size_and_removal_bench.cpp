@@ -8,6 +8,8 @@
 
 #include "bench/bench_support.h"
 #include "engine/disk_utilities.h"
+#include "platform/file_manager.h"
+#include "platform/folder_anchors.h"
 
 namespace {
 
@@ -69,9 +71,13 @@ int main(int argc, char** argv) {
         rm = std::min(rm, bench::commandSeconds("rm -rf '" + copyA + "'"));
         bench::resetPeakMemory();
         bool removed = false;
+        // As a clean does: the folder anchored and identified when it was scanned, checked
+        // again and reached without following links.
+        platform::anchorFolder(QString::fromUtf8(base));
+        const QString path = QString::fromUtf8(copyB);
+        const auto scanned = platform::identityOfItem(path);
         removal = std::min(removal, bench::seconds([&] {
-                               removed =
-                                   disk.removeItemAtPath(QString::fromUtf8(copyB), false, nullptr);
+                               removed = scanned && disk.removeItemAtPath(path, *scanned, nullptr);
                            }));
         removalPeak = std::max(removalPeak, bench::peakMemoryKb());
         if (!removed) std::printf("removal reported a failure\n");

@@ -110,7 +110,7 @@ QVariantMap QSScannedFile::attributes() const {
     if (resourceModificationDate_.isValid()) {
         map.insert(kNSURLContentModificationDateKey, resourceModificationDate_);
     }
-    if (resources_ & kHasSize) map.insert(kNSURLFileSizeKey, resourceSize_);
+    if (resources_ & kHasSize) map.insert(kNSURLFileSizeKey, itemSize_);
     if (resources_ & kHasIsDirectory) {
         map.insert(kNSURLIsDirectoryKey, bool(resources_ & kIsDirectory));
     }
@@ -122,7 +122,7 @@ void QSScannedFile::setResourceValues(const QDateTime& creationDate,
                                       bool isDirectory) {
     resourceCreationDate_ = creationDate;
     resourceModificationDate_ = modificationDate;
-    resourceSize_ = fileSize;
+    itemSize_ = fileSize;
     resources_ = (resources_ & kIdentityTypeMask) | kHasSize | kHasIsDirectory |
                  (isDirectory ? kIsDirectory : 0);
 }
@@ -133,7 +133,7 @@ void QSScannedFile::setAttributes(const QVariantMap& attributes) {
     resources_ &= kIdentityTypeMask;
     if (attributes.contains(kNSURLFileSizeKey)) {
         resources_ |= kHasSize;
-        resourceSize_ = attributes.value(kNSURLFileSizeKey).toULongLong();
+        itemSize_ = attributes.value(kNSURLFileSizeKey).toULongLong();
     }
     if (attributes.contains(kNSURLIsDirectoryKey)) {
         resources_ |= kHasIsDirectory;
@@ -146,7 +146,7 @@ platform::FileIdentity QSScannedFile::identity() const {
     identity.type = quint32(resources_ >> 4) << 12;
     identity.device = (quint64(identityDevice_ >> 20) << 32) | (identityDevice_ & 0xfffff);
     identity.inode = identityInode_;
-    identity.size = identitySize_;
+    identity.size = itemSize_;
     identity.modificationNs = identityModificationNs_;
     return identity;
 }
@@ -157,7 +157,7 @@ void QSScannedFile::setIdentity(const platform::FileIdentity& identity) {
     resources_ = (resources_ & kResourceMask) | quint8((identity.type >> 12) << 4);
     identityDevice_ = quint32((major << 20) | (minor & 0xfffff));
     identityInode_ = identity.inode;
-    identitySize_ = identity.size;
+    itemSize_ = identity.size;
     identityModificationNs_ = identity.modificationNs;
     // A device number the packing cannot hold would compare as another device; a
     // kernel's never is, but record nothing rather than something untrue.

@@ -128,13 +128,13 @@ private:
     QString leaf_;
     quint64 fileSize_ = 0;
     // The resource values, held as fields rather than a map: hundreds of thousands of
-    // entries can be alive at once.
-    quint64 resourceSize_ = 0;
+    // entries can be alive at once. The item's own size as the scan saw it serves both
+    // the size resource and the identity.
+    quint64 itemSize_ = 0;
     QDateTime resourceCreationDate_;
     QDateTime resourceModificationDate_;
     QDateTime modificationDate_;
     quint64 identityInode_ = 0;
-    quint64 identitySize_ = 0;
     qint64 identityModificationNs_ = 0;
 };
 
