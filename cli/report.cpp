@@ -69,7 +69,43 @@ void printErr(const QByteArray& text) {
 }
 
 QByteArray terminalText(const QString& text) {
-    return platform::encodePath(text);
+    QByteArray out;
+    const auto hex = [&](uint value, int digits) {
+        out += QByteArray::number(value, 16).rightJustified(digits, '0');
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text.at(i).unicode();
+        switch (unit) {
+            case u'\\':
+                out += "\\\\";
+                continue;
+            case u'\n':
+                out += "\\n";
+                continue;
+            case u'\r':
+                out += "\\r";
+                continue;
+            case u'\t':
+                out += "\\t";
+                continue;
+            default:
+                break;
+        }
+        if (unit >= 0xDC80 && unit <= 0xDCFF) {
+            out += "\\x";  // a byte that is not UTF-8: raw, a terminal might obey it
+            hex(unit - 0xDC00, 2);
+        } else if (unit < 0x20 || (unit >= 0x7F && unit <= 0x9F)) {
+            out += "\\x";
+            hex(unit, 2);
+        } else if ((unit >= 0x202A && unit <= 0x202E) || (unit >= 0x2066 && unit <= 0x2069)) {
+            out += "\\u";  // reordering marks would make a name read as another
+            hex(unit, 4);
+        } else {
+            out += text.mid(i, QChar::isHighSurrogate(unit) ? 2 : 1).toUtf8();
+            if (QChar::isHighSurrogate(unit)) ++i;
+        }
+    }
+    return out;
 }
 
 quint64 sizeOfFiles(const QSScanResultPtr& result) {

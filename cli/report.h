@@ -13,7 +13,10 @@ namespace report {
 
 void printOut(const QByteArray& text);
 void printErr(const QByteArray& text);
-// A path as raw bytes, for the terminal.
+// A name or path for a person at a terminal: control characters, bytes that are not
+// UTF-8 and reordering marks are shown as escapes ("\r", "\x1b", "\xff", "\u202e"), a
+// backslash as "\\", so that no name can move the cursor, forge a line or pass for
+// another.
 QByteArray terminalText(const QString& text);
 
 quint64 sizeOfFiles(const QSScanResultPtr& result);

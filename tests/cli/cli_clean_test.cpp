@@ -137,6 +137,16 @@ TEST_F(CliCleanTest, EveryFormOfAPathNamesOneEntryOnly) {
     EXPECT_EQ(runCli(args({"--json-path", "/bad\\q", "--yes"})).status, 2);
 }
 
+TEST_F(CliCleanTest, ANameCannotHideItselfAtThePrompt) {
+    // Carriage return and "erase line" sequences would wipe the line, and the one above.
+    home_.file(QStringLiteral("Library/Caches/junk\r\x1b[1A\x1b[2K/data"), 4);
+    const Result clean = runCli(args({}));
+    EXPECT_EQ(clean.status, 2);
+    EXPECT_FALSE(clean.err.contains('\x1b'));
+    EXPECT_FALSE(clean.err.contains('\r'));
+    EXPECT_TRUE(clean.err.contains(R"(junk\r\x1b[1A\x1b[2K)")) << clean.err.constData();
+}
+
 TEST_F(CliCleanTest, WithoutATerminalOrYesNothingIsRemoved) {
     const Result clean = runCli(args({}));
     EXPECT_EQ(clean.status, 2);

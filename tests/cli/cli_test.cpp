@@ -6,6 +6,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/json_writer.h"
+#include "cli/report.h"
 #include "platform/file_path.h"
 #include "tests/support/fixture_home.h"
 
@@ -62,6 +63,15 @@ TEST(CliOptions, JsonPathTextsNameExactlyOnePath) {
     // surrogate that stands for no byte (\udc41 would be "A", never escaped).
     for (const char* bad : {R"(/a/\)", R"(/a/\q)", R"(/a/\udcf)", R"(/a/\udc41)", R"(/a/\ud83d)"})
         EXPECT_FALSE(bytes(bad)) << bad;
+}
+
+TEST(TerminalText, NoNameCanMoveTheCursorForgeALineOrPassForAnother) {
+    const QString name = QStringLiteral("junk\r\x1b[1A\x1b[2K\nforged\tline\\x1b") + QChar(0x202E) +
+                         QChar(0x9B) + platform::decodePath("\xff");
+    EXPECT_EQ(report::terminalText(name),
+              QByteArray(R"(junk\r\x1b[1A\x1b[2K\nforged\tline\\x1b\u202e\x9b\xff)"));
+    EXPECT_EQ(report::terminalText(QStringLiteral("caf\u00e9 \U0001F600")),
+              QByteArray("caf\xc3\xa9 \xf0\x9f\x98\x80"));
 }
 
 TEST(CliOptions, UsageErrors) {
