@@ -213,9 +213,12 @@ bool QSDiskUtilities::refuseRelativePath(const QString& path, platform::Error* e
 bool QSDiskUtilities::removeItemAtPath(const QString& path, bool keepContainingFolder,
                                        platform::Error* error) {
     if (refuseRelativePath(path, error)) return false;
-    switch (platform::itemKind(path)) {
+    int lookError = 0;
+    switch (platform::itemKind(path, &lookError)) {
         case platform::ItemKind::Missing:
-            if (error) *error = platform::Error::fromErrno(ENOENT, path);
+            // Only "nothing there" is missing: a path that could not be looked at is a
+            // failure with its own reason.
+            if (error) *error = platform::errorFor(lookError, path);
             return false;
         case platform::ItemKind::Directory:
             return removeDirectoryAtPath(path, keepContainingFolder, error);
@@ -265,10 +268,14 @@ bool QSDiskUtilities::answerForFailures(const QString& path,
     }
     if (failures.empty()) return true;
     if (error) {
+        // The first failure says why: the folder's own error is always 513.
+        const platform::RemovalFailure& first = failures.front();
+        const platform::Error& cause = first.error.underlying ? *first.error.underlying : first.error;
         *error = platform::Error{
             platform::Error::Domain::Cocoa, platform::Error::kFileWriteNoPermission,
-            QStringLiteral("Some items in \u201c%1\u201d could not be removed.").arg(path),
-            std::make_shared<const platform::Error>(failures.front().error)};
+            QStringLiteral("Some items in \u201c%1\u201d could not be removed: \u201c%2\u201d: %3")
+                .arg(path, first.path, cause.description),
+            std::make_shared<const platform::Error>(first.error)};
     }
     return false;
 }

@@ -25,6 +25,15 @@ QString className(const std::type_info& type) {
     return name;
 }
 
+// A folder of which only some items could be removed freed what is no longer in it.
+quint64 partlyFreed(const QSScannedFile& file, const platform::Error& error) {
+    if (error.code != platform::Error::kFileWriteNoPermission || !file.identity().isDirectory()) {
+        return 0;
+    }
+    const quint64 remaining = QSDiskUtilities::sharedInstance().fileSizeForPath(file.path());
+    return file.fileSize() > remaining ? file.fileSize() - remaining : 0;
+}
+
 }  // namespace
 
 bool isPathMarker(const QString& path) {
@@ -317,7 +326,7 @@ QSRemovedItemPtr QSScanResult::removeFiles(const QList<QSScannedFilePtr>& files)
         const bool success = disk.removeItemAtPath(file->path(), file->identity(), &error);
         records.append(std::make_shared<QSRemovedFile>(
             file, success, success ? std::nullopt : std::optional<platform::Error>(error)));
-        if (success) freed += file->fileSize();
+        freed += success ? file->fileSize() : partlyFreed(*file, error);
     }
     return QSRemovedItem::itemWithTitle(title_, freed, records);
 }

@@ -21,16 +21,22 @@ constexpr int kSizeThreads = 2;
 // Unlinking waits on the disk's journal, so more threads than cores still pay off.
 constexpr int kRemovalThreads = 4;
 
-// The error of a failed opening: our own refusals, or the errno mapped as usual.
+}  // namespace
+
 Error errorFor(int err, const QString& path) {
     if (err == kChangedSinceScan) return Error::changedSinceScan();
     if (err == ELOOP) return Error::linkInPath(path);
     return Error::fromErrno(err, path);
 }
 
+namespace {
+
 Error anotherFileSystem(const QString& path) {
     Error error = Error::fromErrno(EXDEV, path);
     error.description = QStringLiteral("\u201c%1\u201d is another mounted file system.").arg(path);
+    error.underlying = std::make_shared<const Error>(
+        Error{Error::Domain::POSIX, EXDEV,
+              QStringLiteral("Another mounted file system, which removal never enters"), {}});
     return error;
 }
 
@@ -140,10 +146,13 @@ UniqueFd openDirectoryToEmpty(const OpenedParent& item, const QString& path,
 
 }  // namespace
 
-ItemKind itemKind(const QString& path) {
+ItemKind itemKind(const QString& path, int* error) {
     const OpenedParent item = openParentBeneathAnchor(path);
     struct statx st;
-    if (item.error != 0 || !lstatAt(item, &st)) return ItemKind::Missing;
+    if (item.error != 0 || !lstatAt(item, &st)) {
+        if (error) *error = item.error != 0 ? item.error : errno;
+        return ItemKind::Missing;
+    }
     if (S_ISDIR(st.stx_mode)) return ItemKind::Directory;
     if (S_ISLNK(st.stx_mode)) return ItemKind::Link;
     return ItemKind::Other;

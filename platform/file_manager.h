@@ -20,11 +20,16 @@ namespace platform {
 
 enum class ItemKind { Missing, Directory, Link, Other };
 
-// What lies at the path itself (a link is a Link, whatever it points to).
-ItemKind itemKind(const QString& path);
+// What lies at the path itself (a link is a Link, whatever it points to). For Missing,
+// `error` tells why: ENOENT when nothing is there, another errno (or kChangedSinceScan)
+// when the path could not be looked at.
+ItemKind itemKind(const QString& path, int* error = nullptr);
 
 // What is at the path itself now, as removal compares it; nothing when it is missing.
 std::optional<FileIdentity> identityOfItem(const QString& path);
+
+// The error for an errno of these operations, or for our own refusals (folder_anchors.h).
+Error errorFor(int err, const QString& path);
 
 // Whether something exists at the path, following links as a plain stat() does.
 bool fileExistsAtPath(const QString& path);

@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "engine/categories/application_caches_item.h"
+#include "engine/categories/message_attachments_item.h"
 #include "engine/removal_plan.h"
 #include "engine/scanner.h"
+#include "platform/file_manager.h"
 #include "platform/file_path.h"
+#include "platform/unique_fd.h"
 #include "tests/support/folder_fixtures.h"
 
 namespace {
@@ -139,6 +144,61 @@ TEST_F(RemovalPlanTest, ACategoryFolderTheUserLinkedInIsScannedAndCleanedWhereIt
     EXPECT_TRUE(removed.first()->failedFiles().isEmpty());
     EXPECT_FALSE(exists(home.abs(QStringLiteral("data/caches/org.example.app"))));
     EXPECT_TRUE(exists(home.abs(QStringLiteral("Library/Caches"))));
+}
+
+// Folders `depth` deep below `top`, made through descriptors (the whole path is longer
+// than a path may be), with a file of `size` bytes at the bottom. Returns its path.
+QString deepFile(const QString& top, int depth, int size) {
+    platform::UniqueFd fd(open(platform::encodePath(top).constData(), O_RDONLY | O_DIRECTORY));
+    QString path = top;
+    for (int level = 0; level < depth; ++level) {
+        mkdirat(fd.get(), "folder-at-this-level", 0755);
+        fd.reset(openat(fd.get(), "folder-at-this-level", O_RDONLY | O_DIRECTORY));
+        path += QStringLiteral("/folder-at-this-level");
+    }
+    platform::UniqueFd file(openat(fd.get(), "deep.bin", O_CREAT | O_WRONLY, 0644));
+    EXPECT_EQ(ftruncate(file.get(), size), 0);
+    return path + QStringLiteral("/deep.bin");
+}
+
+TEST_F(RemovalPlanTest, AnEntryDeeperThanAPathCanNameIsRemovedThroughItsFolders) {
+    const QString attachments = home.folder(QStringLiteral("Library/Messages/Attachments"));
+    const QString deep = deepFile(attachments, 300, 11);
+    ASSERT_GT(platform::encodePath(deep).size(), PATH_MAX);
+    const auto result = fixture.scan(QSMessageAttachmentsItem::item());
+    ASSERT_EQ(entryPathsOf(result->detailArray()), QStringList{deep});
+    EXPECT_EQ(result->detailArray().first()->fileSize(), 11u);
+
+    const auto removed = deletePlanNow(QSRemovalPlan::planWithResults({result}));
+    ASSERT_EQ(attemptsIn(removed), 1);
+    EXPECT_TRUE(removed.first()->files()->first()->success());
+    EXPECT_EQ(removed.first()->size(), 11u);
+    EXPECT_EQ(platform::itemKind(deep), platform::ItemKind::Missing);
+    std::vector<platform::RemovalFailure> failures;
+    platform::removeDirectory(attachments, false, &failures);  // the folders, for the cleanup
+    EXPECT_TRUE(failures.empty());
+}
+
+TEST_F(RemovalPlanTest, AFolderRemovedInPartSaysWhatFailedAndWhyAndCountsWhatWasFreed) {
+    home.file(QStringLiteral("Library/Caches/org.example.app/gone"), 20);
+    home.file(QStringLiteral("Library/Caches/org.example.app/locked/kept"), 50);
+    const auto result = fixture.scan(QSApplicationCachesItem::item());
+    ASSERT_EQ(result->detailArray().size(), 1);
+    if (!home.setImmutable(QStringLiteral("Library/Caches/org.example.app/locked/kept"), true)) {
+        GTEST_SKIP() << "no immutable files here";
+    }
+    const auto removed = deletePlanNow(QSRemovalPlan::planWithResults({result}));
+    home.setImmutable(QStringLiteral("Library/Caches/org.example.app/locked/kept"), false);
+
+    ASSERT_EQ(removed.first()->failedFiles().size(), 1);
+    const platform::Error& error = *removed.first()->failedFiles().first()->error();
+    const QString folder = home.abs(QStringLiteral("Library/Caches/org.example.app"));
+    EXPECT_EQ(error.code, platform::Error::kFileWriteNoPermission);
+    EXPECT_EQ(error.description,
+              QStringLiteral("Some items in \u201c%1\u201d could not be removed: "
+                             "\u201c%1/locked/kept\u201d: Operation not permitted")
+                  .arg(folder));
+    EXPECT_EQ(removed.first()->size(), 20u);
 }
 
 }  // namespace
