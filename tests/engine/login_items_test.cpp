@@ -147,6 +147,20 @@ TEST_F(LoginItemsTest, ALabelThatIsNotAPlainNameWritesNothing) {
     EXPECT_TRUE(item->temporaryPlistPath().isNull());
 }
 
+TEST_F(LoginItemsTest, AListEntryEnablesOnlyItselfAndWhatLiesInsideIt) {
+    platform_.loginItems().insertItemLast(QStringLiteral("/opt/bin/tool"));
+    auto item = std::make_shared<QSLoginItemFile>();
+    const auto enabled = [&](const QString& path) {
+        item->setPath(path);
+        return QSLoginItemHelper::sharedInstance().isFileLaunchDEnabled(*item);
+    };
+    QSLoginItemHelper::sharedInstance().update();
+    EXPECT_TRUE(enabled(QStringLiteral("/opt/bin/tool")));
+    EXPECT_TRUE(enabled(QStringLiteral("/opt/bin/tool/inside")));
+    EXPECT_FALSE(enabled(QStringLiteral("/opt/bin/tool-extra")));
+    EXPECT_FALSE(enabled(QStringLiteral("/opt/bin/toolbox/inside")));
+}
+
 class BrokenLoginItemsTest : public ::testing::Test {
 protected:
     QString agent(const QString& relative, const QVariantMap& job) {
