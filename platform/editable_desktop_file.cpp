@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 #include "platform/file_manager.h"
 #include "platform/file_path.h"
@@ -19,6 +21,14 @@ bool isGroupLine(const QByteArray& line) {
 QByteArray keyOf(const QByteArray& line) {
     const qsizetype eq = line.indexOf('=');
     return eq < 0 ? QByteArray() : line.left(eq).trimmed();
+}
+
+// Why a write failed, with the codes a removal reports for the same causes.
+Error writeError(int errnoValue, const QString& path) {
+    Error error = Error::fromErrno(errnoValue, path);
+    error.description = QStringLiteral("\u201c%1\u201d could not be written: %2.")
+                            .arg(path, QString::fromLocal8Bit(std::strerror(errnoValue)));
+    return error;
 }
 
 }  // namespace
@@ -85,8 +95,12 @@ QByteArray EditableDesktopFile::toBytes() const {
     return lines_.join('\n') + '\n';
 }
 
-bool EditableDesktopFile::save(const QString& path) const {
-    return writeFileAtomically(path, toBytes());
+bool EditableDesktopFile::save(const QString& path, Error* error) const {
+    errno = 0;
+    if (writeFileAtomically(path, toBytes())) return true;
+    // The failed call leaves its cause in errno; a short write leaves none.
+    if (error) *error = writeError(errno != 0 ? errno : EIO, path);
+    return false;
 }
 
 QString quotedExecArgument(const QString& argument) {

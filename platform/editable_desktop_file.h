@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "platform/desktop_entry.h"
+#include "platform/error.h"
 
 namespace platform {
 
@@ -23,8 +24,9 @@ public:
     void setValue(const QString& key, const QString& escapedValue);
     void removeKey(const QString& key);
     QByteArray toBytes() const;
-    // Writes through a temporary file and a rename, so readers never see half a file.
-    bool save(const QString& path) const;
+    // Writes through a temporary file and a rename, so readers never see half a file;
+    // false, with the reason, when the file could not be written.
+    bool save(const QString& path, Error* error) const;
 
 private:
     // Index of the line of `key` in the main group, or -1; `end` gets the index just past

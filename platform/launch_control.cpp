@@ -19,17 +19,14 @@ QString LinuxLaunchControl::unitForLabel(const QString& label) {
     return label + QStringLiteral(".service");
 }
 
-void LinuxLaunchControl::start(const QStringList& arguments) {
-    if (fileExistsAtPath(launchctl_)) {
-        QProcess::startDetached(launchctl_, arguments);
-        return;
-    }
-    if (arguments.size() < 2 || arguments.first() != u"unload") return;
+bool LinuxLaunchControl::start(const QStringList& arguments) {
+    if (fileExistsAtPath(launchctl_)) return QProcess::startDetached(launchctl_, arguments);
+    if (arguments.size() < 2 || arguments.first() != u"unload") return false;
     const auto plist = propertyListDictionaryAtPath(arguments.last());
     const QString label = plist ? plist->value(QStringLiteral("Label")).toString() : QString();
-    if (label.isEmpty()) return;
-    QProcess::startDetached(systemctl_, {QStringLiteral("--user"), QStringLiteral("disable"),
-                                         QStringLiteral("--now"), unitForLabel(label)});
+    if (label.isEmpty()) return false;
+    return QProcess::startDetached(systemctl_, {QStringLiteral("--user"), QStringLiteral("disable"),
+                                                QStringLiteral("--now"), unitForLabel(label)});
 }
 
 }  // namespace platform

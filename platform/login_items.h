@@ -6,6 +6,8 @@
 #include <QVariantMap>
 #include <optional>
 
+#include "platform/error.h"
+
 // What starts when the user logs in: the session's login-items list and the user's
 // background jobs.
 namespace platform {
@@ -20,9 +22,12 @@ public:
     virtual ~SessionLoginItems() = default;
     // The enabled entries, in list order.
     virtual QList<LoginListEntry> snapshot() const = 0;
-    // Adds an entry that starts `path` at the end of the list; false when nothing was added.
-    virtual bool insertItemLast(const QString& path) = 0;
-    virtual bool removeItem(const LoginListEntry& entry) = 0;
+    // Makes `path` start at login: nothing to do when an entry starts it already, else an
+    // entry switched off earlier comes back, else a new one goes at the end of the list.
+    // False, with the reason, when the list could not be changed.
+    virtual bool insertItemLast(const QString& path, Error* error) = 0;
+    // False, with the reason, when the entry could not be taken out of the list.
+    virtual bool removeItem(const LoginListEntry& entry, Error* error) = 0;
 };
 
 class UserJobs {
@@ -36,8 +41,9 @@ public:
 class LaunchControl {
 public:
     virtual ~LaunchControl() = default;
-    // Starts the job-control tool with these arguments and returns without waiting.
-    virtual void start(const QStringList& arguments) = 0;
+    // Starts the job-control tool with these arguments and returns without waiting; false
+    // when it could not be started.
+    virtual bool start(const QStringList& arguments) = 0;
 };
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/xdg_autostart.h"
 
 #include <sys/stat.h>
+#include <QCryptographicHash>
 #include <QSet>
 #include <algorithm>
 
@@ -17,6 +18,46 @@ const QString kHidden = QStringLiteral("Hidden");
 const QString kGnomeEnabled = QStringLiteral("X-GNOME-Autostart-enabled");
 const QString kExec = QStringLiteral("Exec");
 const QString kSuffix = QStringLiteral(".desktop");
+const QString kHider = QStringLiteral("X-Sweepwell-Hider");
+constexpr int kFileReadUnknown = 256;
+
+bool fail(Error* error, Error reason) {
+    if (error) *error = std::move(reason);
+    return false;
+}
+
+Error unreadableEntry(const QString& path) {
+    return Error{Error::Domain::Cocoa,
+                 kFileReadUnknown,
+                 QStringLiteral("\u201c%1\u201d could not be read as a desktop entry.").arg(path),
+                 {}};
+}
+
+Error missingEntry(const QString& name) {
+    return Error{Error::Domain::Cocoa,
+                 Error::kFileNoSuchFile,
+                 QStringLiteral("There is no autostart entry \u201c%1\u201d.").arg(name),
+                 {}};
+}
+
+// Ids come from our own listing; anything else must not reach outside the folders.
+bool isEntryName(const QString& name) {
+    return name.endsWith(kSuffix) && !name.contains(u'/');
+}
+
+// A hider we write carries a digest of all its other lines. While the file still matches
+// it, it is exactly what we wrote and can go away when the entry is switched back on; once
+// anyone has changed it, it is the user's and stays.
+QString fingerprint(EditableDesktopFile file) {
+    file.removeKey(kHider);
+    return QString::fromLatin1(
+        QCryptographicHash::hash(file.toBytes(), QCryptographicHash::Sha256).toHex());
+}
+
+bool isPureHider(const EditableDesktopFile& file) {
+    const QString mark = file.entry().value(kHider);
+    return !mark.isEmpty() && mark == fingerprint(file);
+}
 
 QString environmentFolder(const char* variable, const QString& fallback) {
     const QString value = decodePath(qgetenv(variable));
@@ -112,23 +153,38 @@ QString XdgAutostartLoginItems::systemFileNamed(const QString& name) const {
     return QString();
 }
 
-// Switches back on an entry of ours that was switched off: a user override hiding a
-// system entry goes away; the user's own disabled entry is enabled again.
-bool XdgAutostartLoginItems::enableExisting(const QString& path) {
+// The first switched-off user entry that starts `path` once it is switched back on.
+std::optional<QString> XdgAutostartLoginItems::switchedOffEntry(const QString& path) const {
     for (const Located& file : effectiveFiles()) {
         if (!file.isUser) continue;
-        auto editable = EditableDesktopFile::read(file.path);
-        if (!editable || !isDisabled(editable->entry())) continue;
+        const auto entry = DesktopEntry::read(file.path);
+        if (!entry || !isDisabled(*entry)) continue;
         const QString system = systemFileNamed(file.name);
         const auto systemEntry = system.isNull() ? std::nullopt : DesktopEntry::read(system);
-        const DesktopEntry& source = systemEntry ? *systemEntry : editable->entry();
-        if (resolveProgram(execProgram(source.value(kExec))) != path) continue;
-        if (systemEntry && !isDisabled(*systemEntry)) return removeFile(file.path, nullptr);
-        editable->removeKey(kHidden);
-        editable->removeKey(kGnomeEnabled);
-        return editable->save(file.path);
+        const DesktopEntry& source = systemEntry ? *systemEntry : *entry;
+        if (resolveProgram(execProgram(source.value(kExec))) == path) return file.name;
     }
-    return false;
+    return std::nullopt;
+}
+
+// Undoes a switch-off. Only a hider exactly as we wrote it is removed; every other user
+// file is edited back on, so nothing the user wrote is lost.
+bool XdgAutostartLoginItems::switchOn(const QString& name, Error* error) {
+    const QString user = appendPathComponent(userFolder_, name);
+    auto file = EditableDesktopFile::read(user);
+    if (!file) return fail(error, unreadableEntry(user));
+    const QString system = systemFileNamed(name);
+    const auto systemEntry = system.isNull() ? std::nullopt : DesktopEntry::read(system);
+    const bool hidesSystemEntry = systemEntry && !isDisabled(*systemEntry);
+    if (hidesSystemEntry && isPureHider(*file)) return removeFile(user, error);
+    file->removeKey(kGnomeEnabled);
+    file->removeKey(kHider);
+    if (hidesSystemEntry) {
+        file->setValue(kHidden, QStringLiteral("false"));
+    } else {
+        file->removeKey(kHidden);
+    }
+    return file->save(user, error);
 }
 
 QString XdgAutostartLoginItems::newUserFileName(const QString& path) const {
@@ -149,33 +205,34 @@ void XdgAutostartLoginItems::ensureUserFolder() const {
     mkdir(encodePath(userFolder_).constData(), 0700);
 }
 
-bool XdgAutostartLoginItems::insertItemLast(const QString& path) {
-    if (enableExisting(path)) return true;
+bool XdgAutostartLoginItems::insertItemLast(const QString& path, Error* error) {
+    for (const LoginListEntry& entry : snapshot()) {
+        if (entry.resolvedPath == path) return true;
+    }
+    if (const auto name = switchedOffEntry(path)) return switchOn(*name, error);
     const QString program = path.endsWith(QStringLiteral(".app")) ? bundleExecutable(path) : path;
     EditableDesktopFile file = EditableDesktopFile::create();
     file.setValue(QStringLiteral("Type"), QStringLiteral("Application"));
     file.setValue(QStringLiteral("Name"), lastPathComponent(path).section(u'.', 0, 0));
     file.setValue(kExec, quotedExecArgument(program));
     ensureUserFolder();
-    return file.save(appendPathComponent(userFolder_, newUserFileName(path)));
+    return file.save(appendPathComponent(userFolder_, newUserFileName(path)), error);
 }
 
-bool XdgAutostartLoginItems::removeItem(const LoginListEntry& entry) {
+bool XdgAutostartLoginItems::removeItem(const LoginListEntry& entry, Error* error) {
     const QString user = appendPathComponent(userFolder_, entry.id);
-    const QString system = systemFileNamed(entry.id);
-    if (fileExistsAtPath(user)) {
-        if (system.isNull()) return removeFile(user, nullptr);
-        auto editable = EditableDesktopFile::read(user);
-        if (!editable) return false;
-        editable->setValue(kHidden, QStringLiteral("true"));
-        return editable->save(user);
+    const bool usersOwn = fileExistsAtPath(user);
+    const QString source = usersOwn ? user : systemFileNamed(entry.id);
+    if (!isEntryName(entry.id) || source.isNull()) return fail(error, missingEntry(entry.id));
+    auto file = EditableDesktopFile::read(source);
+    if (!file) return fail(error, unreadableEntry(source));
+    file->setValue(kHidden, QStringLiteral("true"));
+    if (!usersOwn) {
+        // The system file stays as it is: a user file of the same name hides it.
+        file->setValue(kHider, fingerprint(*file));
+        ensureUserFolder();
     }
-    // A system entry is hidden by a user copy that says so; the system file stays.
-    auto copy = EditableDesktopFile::read(system);
-    if (!copy) return false;
-    copy->setValue(kHidden, QStringLiteral("true"));
-    ensureUserFolder();
-    return copy->save(user);
+    return file->save(user, error);
 }
 
 }  // namespace platform

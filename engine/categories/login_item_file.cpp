@@ -27,6 +27,11 @@ bool makeFolders(const QString& path) {
     return platform::itemKind(path) == platform::ItemKind::Directory;
 }
 
+bool fail(platform::Error* error, int code, const QString& description) {
+    if (error) *error = {platform::Error::Domain::Cocoa, code, description, {}};
+    return false;
+}
+
 }  // namespace
 
 QString QSLoginItemFile::bundleID() const {
@@ -60,47 +65,48 @@ void QSLoginItemFile::setHelperPath(const QString& path) {
 }
 
 void QSLoginItemFile::setSelected(bool selected) {
-    setSelected(selected, false);
-    if (selected) {
-        load();
-    } else {
-        unload();
-    }
+    switchSelected(selected, nullptr);
 }
 
 void QSLoginItemFile::setSelected(bool selected, bool) {
     QSScannedFile::setSelected(selected);
 }
 
-void QSLoginItemFile::load() {
-    addLoginItem();
+bool QSLoginItemFile::switchSelected(bool selected, platform::Error* error) {
+    const bool previous = this->selected();
+    setSelected(selected, false);
+    const bool switched = selected ? load(error) : unload(error);
+    // The switch shows what will happen at the next login, never what was only wanted.
+    if (!switched) setSelected(previous, false);
+    return switched;
 }
 
-void QSLoginItemFile::unload() {
-    if (!helperBundleID().isEmpty()) {
-        performTaskWithCommand(QStringLiteral("unload"));
-    } else {
-        removeLaunchdItem();
-    }
+bool QSLoginItemFile::load(platform::Error* error) {
+    return addLoginItem(error);
 }
 
-bool QSLoginItemFile::addLoginItem() {
-    if (!platform::services().loginItems->insertItemLast(path())) return false;
+bool QSLoginItemFile::unload(platform::Error* error) {
+    if (!helperBundleID().isEmpty()) return performTaskWithCommand(QStringLiteral("unload"), error);
+    return removeLaunchdItem(error);
+}
+
+bool QSLoginItemFile::addLoginItem(platform::Error* error) {
+    if (!platform::services().loginItems->insertItemLast(path(), error)) return false;
     // From now on the item is an entry of the login-items list like any other.
     setHelperPath(QString());
     setHelperBundleID(QString());
     return true;
 }
 
-void QSLoginItemFile::removeLaunchdItem() {
+bool QSLoginItemFile::removeLaunchdItem(platform::Error* error) {
     const QString own = path();
     auto& list = *platform::services().loginItems;
     for (const auto& entry : list.snapshot()) {
-        if (entry.resolvedPath && entry.resolvedPath->startsWith(own)) {
-            list.removeItem(entry);
-            return;
-        }
+        // Exactly this program: switching off "tool" must leave "tool-extra" alone.
+        if (entry.resolvedPath == own) return list.removeItem(entry, error);
     }
+    return fail(error, platform::Error::kFileNoSuchFile,
+                QStringLiteral("No login item starts \u201c%1\u201d.").arg(own));
 }
 
 QString QSLoginItemFile::temporaryPlistPath() const {
@@ -132,8 +138,16 @@ QString QSLoginItemFile::temporaryPlistPath() const {
     return written ? file : QString();
 }
 
-void QSLoginItemFile::performTaskWithCommand(const QString& command) {
+bool QSLoginItemFile::performTaskWithCommand(const QString& command, platform::Error* error) {
     const QString plist = temporaryPlistPath();
-    if (plist.isNull()) return;
-    platform::services().launchControl->start({command, QStringLiteral("-wF"), plist});
+    if (plist.isNull()) {
+        return fail(error, platform::Error::kFileWriteUnknown,
+                    QStringLiteral("The job description for \u201c%1\u201d could not be "
+                                   "written to the caches folder.")
+                        .arg(path()));
+    }
+    if (platform::services().launchControl->start({command, QStringLiteral("-wF"), plist}))
+        return true;
+    return fail(error, platform::Error::kFileWriteUnknown,
+                QStringLiteral("The job-control tool could not be started."));
 }

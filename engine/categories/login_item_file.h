@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/scan_model.h"
+#include "platform/error.h"
 
 // One login item. Its selection is whether it is enabled: setting it switches the item on
 // or off at once.
@@ -13,18 +14,21 @@ public:
     QString helperPath() const;
     void setHelperPath(const QString& path);
 
-    // Records the state and switches the item on or off.
+    // Switches the item on or off, as switchSelected does.
     void setSelected(bool selected) override;
     // Records the state only.
     void setSelected(bool selected, bool silent);
+    // Switches the item on or off and records the state. When the switch fails the item
+    // keeps the state it had, and `error` says why.
+    bool switchSelected(bool selected, platform::Error* error);
 
-    void load();
-    void unload();
-    bool addLoginItem();
-    void removeLaunchdItem();
+    bool load(platform::Error* error);
+    bool unload(platform::Error* error);
+    bool addLoginItem(platform::Error* error);
+    bool removeLaunchdItem(platform::Error* error);
     // Writes the job description that switching the helper off needs; null on failure.
     QString temporaryPlistPath() const;
-    void performTaskWithCommand(const QString& command);
+    bool performTaskWithCommand(const QString& command, platform::Error* error);
 
 private:
     mutable std::mutex mutex_;

@@ -10,6 +10,13 @@ namespace {
 const QString kLabel = QStringLiteral("Label");
 const QString kPid = QStringLiteral("PID");
 
+// Whether `path` is `entry` or lies inside it: "/bin/tool" holds "/bin/tool/x", not
+// "/bin/tool-extra".
+bool isAtOrInside(const QString& path, const QString& entry) {
+    if (!path.startsWith(entry)) return false;
+    return path.size() == entry.size() || entry.endsWith(u'/') || path[entry.size()] == u'/';
+}
+
 }  // namespace
 
 QSLoginItemHelper& QSLoginItemHelper::sharedInstance() {
@@ -75,7 +82,7 @@ bool QSLoginItemHelper::isFileSMEnabled(const QSLoginItemFile& item) const {
 bool QSLoginItemHelper::isFileLaunchDEnabled(const QSLoginItemFile& item) const {
     const QString path = item.path();
     for (const QString& entry : launchdItems()) {
-        if (path.startsWith(entry) ||
+        if (isAtOrInside(path, entry) ||
             platform::lastPathComponent(path) == platform::lastPathComponent(entry)) {
             return true;
         }

@@ -1,5 +1,7 @@
 #include "platform/fakes/fake_login_items.h"
 
+#include <cerrno>
+
 namespace platform::fakes {
 
 QList<LoginListEntry> FakeSessionLoginItems::snapshot() const {
@@ -12,15 +14,17 @@ QList<LoginListEntry> FakeSessionLoginItems::snapshot() const {
     return list;
 }
 
-bool FakeSessionLoginItems::insertItemLast(const QString& path) {
+bool FakeSessionLoginItems::insertItemLast(const QString& path, Error*) {
     std::lock_guard lock(mutex_);
-    paths_.append(path);
+    if (!paths_.contains(path)) paths_.append(path);
     return true;
 }
 
-bool FakeSessionLoginItems::removeItem(const LoginListEntry& entry) {
+bool FakeSessionLoginItems::removeItem(const LoginListEntry& entry, Error* error) {
     std::lock_guard lock(mutex_);
-    return paths_.removeOne(entry.id);
+    if (paths_.removeOne(entry.id)) return true;
+    if (error) *error = Error::fromErrno(ENOENT, entry.id);
+    return false;
 }
 
 QStringList FakeSessionLoginItems::paths() const {
@@ -28,9 +32,10 @@ QStringList FakeSessionLoginItems::paths() const {
     return paths_;
 }
 
-void RecordingLaunchControl::start(const QStringList& arguments) {
+bool RecordingLaunchControl::start(const QStringList& arguments) {
     std::lock_guard lock(mutex_);
     calls_.append(arguments);
+    return true;
 }
 
 QList<QStringList> RecordingLaunchControl::calls() const {

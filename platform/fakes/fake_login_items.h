@@ -13,8 +13,8 @@ class FakeSessionLoginItems : public SessionLoginItems {
 public:
     explicit FakeSessionLoginItems(QStringList paths = {}) : paths_(std::move(paths)) {}
     QList<LoginListEntry> snapshot() const override;
-    bool insertItemLast(const QString& path) override;
-    bool removeItem(const LoginListEntry& entry) override;
+    bool insertItemLast(const QString& path, Error* error) override;
+    bool removeItem(const LoginListEntry& entry, Error* error) override;
     QStringList paths() const;
     QStringList unresolvable;
 
@@ -34,7 +34,7 @@ private:
 
 class RecordingLaunchControl : public LaunchControl {
 public:
-    void start(const QStringList& arguments) override;
+    bool start(const QStringList& arguments) override;
     QList<QStringList> calls() const;
 
 private:

@@ -3,12 +3,22 @@
 #include "engine/categories/broken_login_items_item.h"
 #include "engine/categories/login_item_helper.h"
 #include "engine/categories/login_items_item.h"
+#include "platform/error.h"
+#include "platform/file_path.h"
 #include "platform/property_list.h"
 #include "platform/property_list_writer.h"
+#include "platform/xdg_autostart.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/fixture_home.h"
 
 namespace {
+
+// A folder that takes no new file: its permissions, and for root (who is not bound by
+// them) the immutable flag.
+bool makeUnwritable(FixtureHome& home, const QString& relative) {
+    home.setMode(relative, 0555);
+    return !ScopedUnprivileged::runningAsRoot() || home.setImmutable(relative, true);
+}
 
 const QStringList kAllApplications = {
     QStringLiteral("kMDItemContentType=com.apple.application-bundle")};
@@ -72,8 +82,8 @@ TEST_F(LoginItemsTest, TheFirstHelperNamesTheItemAndLoadedJobsWithoutAPidAreEnab
 TEST_F(LoginItemsTest, ListEntriesMatchByPrefixOrLastComponent) {
     const QString app =
         home_.appBundle(QStringLiteral("Apps/Tool.app"), QStringLiteral("org.tool"));
-    platform_.loginItems().insertItemLast(app);
-    platform_.loginItems().insertItemLast(QStringLiteral("/elsewhere/Unreadable.app"));
+    platform_.loginItems().insertItemLast(app, nullptr);
+    platform_.loginItems().insertItemLast(QStringLiteral("/elsewhere/Unreadable.app"), nullptr);
     const auto items = scan();
     ASSERT_EQ(items.size(), 1);  // the entry whose dates cannot be read is left out
     EXPECT_EQ(items[0]->bundleID(), u"org.tool");
@@ -108,8 +118,8 @@ TEST_F(LoginItemsTest, SwitchingAHelperOnAddsTheApplicationAndOffRemovesItFromTh
 TEST_F(LoginItemsTest, SwitchingOffRemovesOnlyTheFirstMatchingEntry) {
     const QString app =
         home_.appBundle(QStringLiteral("Apps/Twice.app"), QStringLiteral("org.twice"));
-    platform_.loginItems().insertItemLast(app);
-    platform_.loginItems().insertItemLast(app + QStringLiteral("/Contents/MacOS/Twice"));
+    platform_.loginItems().insertItemLast(app, nullptr);
+    platform_.loginItems().insertItemLast(app + QStringLiteral("/Contents/MacOS/Twice"), nullptr);
     auto item = std::make_shared<QSLoginItemFile>();
     item->setPath(app);
     item->setSelected(false);
@@ -140,11 +150,112 @@ TEST_F(LoginItemsTest, SwitchingAHelperOffWritesTheJobDescriptionAndUnloadsIt) {
     EXPECT_EQ(job->value(QStringLiteral("LimitLoadToSessionType")).toString(), u"Aqua");
 }
 
+TEST_F(LoginItemsTest, AHelperWhoseJobDescriptionCannotBeWrittenStaysOn) {
+    applicationWithHelpers(QStringLiteral("Agent.app"), {QStringLiteral("H.app")});
+    platform_.setUserJobs({{{QStringLiteral("Label"), QStringLiteral("org.helper.H")}}});
+    const auto item = scan().value(0);
+    ASSERT_TRUE(item && item->selected());
+    home_.folder(QStringLiteral(".cache"));
+    if (!makeUnwritable(home_, QStringLiteral(".cache")))
+        GTEST_SKIP() << "the caches folder cannot be made unwritable here";
+    platform::Error error;
+    EXPECT_FALSE(item->switchSelected(false, &error));
+    EXPECT_TRUE(item->selected());
+    EXPECT_TRUE(error.description.contains(item->path())) << error.toString().toStdString();
+    EXPECT_TRUE(platform_.launchControl().calls().isEmpty());
+}
+
 TEST_F(LoginItemsTest, ALabelThatIsNotAPlainNameWritesNothing) {
     auto item = std::make_shared<QSLoginItemFile>();
     item->setPath(QStringLiteral("/Applications/X.app"));
     item->setBundleID(QStringLiteral("../../escape"));
     EXPECT_TRUE(item->temporaryPlistPath().isNull());
+}
+
+TEST_F(LoginItemsTest, AListEntryEnablesOnlyItselfAndWhatLiesInsideIt) {
+    platform_.loginItems().insertItemLast(QStringLiteral("/opt/bin/tool"), nullptr);
+    auto item = std::make_shared<QSLoginItemFile>();
+    const auto enabled = [&](const QString& path) {
+        item->setPath(path);
+        return QSLoginItemHelper::sharedInstance().isFileLaunchDEnabled(*item);
+    };
+    QSLoginItemHelper::sharedInstance().update();
+    EXPECT_TRUE(enabled(QStringLiteral("/opt/bin/tool")));
+    EXPECT_TRUE(enabled(QStringLiteral("/opt/bin/tool/inside")));
+    EXPECT_FALSE(enabled(QStringLiteral("/opt/bin/tool-extra")));
+    EXPECT_FALSE(enabled(QStringLiteral("/opt/bin/toolbox/inside")));
+}
+
+// The same switches over the real autostart folders of the fixture home.
+class AutostartLoginItemsTest : public LoginItemsTest {
+protected:
+    void SetUp() override {
+        LoginItemsTest::SetUp();
+        platform::services().loginItems = std::make_shared<platform::XdgAutostartLoginItems>(
+            home_.abs(QStringLiteral("config/autostart")),
+            QStringList{home_.abs(QStringLiteral("xdg/autostart"))});
+    }
+    // A program and the user's own entry that starts it.
+    QString entryStarting(const QString& program) {
+        const QString path = home_.file(QStringLiteral("bin/") + program, 1);
+        home_.write(QStringLiteral("config/autostart/") + program + QStringLiteral(".desktop"),
+                    "# the user's\n[Desktop Entry]\nType=Application\nExec=\"" +
+                        platform::encodePath(path) + "\" --now\nX-Mine=1\n");
+        return path;
+    }
+    std::shared_ptr<QSLoginItemFile> scannedItem(const QString& path) {
+        for (const auto& item : scan()) {
+            if (item->path() == path) return item;
+        }
+        return nullptr;
+    }
+    QByteArray entryBytes(const QString& program) {
+        return readAll(
+            home_.abs(QStringLiteral("config/autostart/") + program + QStringLiteral(".desktop")));
+    }
+};
+
+TEST_F(AutostartLoginItemsTest, SwitchingMatchesTheProgramExactly) {
+    const QString tool = entryStarting(QStringLiteral("tool"));
+    entryStarting(QStringLiteral("tool-extra"));
+    entryStarting(QStringLiteral("b-tool"));
+    const QByteArray extra = entryBytes(QStringLiteral("tool-extra"));
+    const QByteArray own = entryBytes(QStringLiteral("b-tool"));
+    const QByteArray original = entryBytes(QStringLiteral("tool"));
+    const auto item = scannedItem(tool);
+    ASSERT_TRUE(item && item->selected());
+
+    item->setSelected(false);
+    EXPECT_FALSE(item->selected());
+    EXPECT_EQ(entryBytes(QStringLiteral("tool")), original + "Hidden=true\n");
+    platform::Error error;
+    EXPECT_FALSE(item->switchSelected(false, &error));  // nothing starts it any more
+    EXPECT_EQ(error.code, platform::Error::kFileNoSuchFile);
+    item->setSelected(true);
+    EXPECT_TRUE(item->selected());
+    EXPECT_EQ(entryBytes(QStringLiteral("tool")), original);
+    EXPECT_EQ(entryBytes(QStringLiteral("tool-extra")), extra);
+    EXPECT_EQ(entryBytes(QStringLiteral("b-tool")), own);
+    const auto items = scan();
+    EXPECT_EQ(items.size(), 3);
+    for (const auto& each : items)
+        EXPECT_TRUE(each->selected()) << each->path().toStdString();
+}
+
+TEST_F(AutostartLoginItemsTest, AFailedSwitchKeepsTheStateAndSaysWhy) {
+    const QString tool = entryStarting(QStringLiteral("tool"));
+    const QByteArray original = entryBytes(QStringLiteral("tool"));
+    const auto item = scannedItem(tool);
+    ASSERT_TRUE(item && item->selected());
+    if (!makeUnwritable(home_, QStringLiteral("config/autostart")))
+        GTEST_SKIP() << "the autostart folder cannot be made unwritable here";
+    platform::Error error;
+    EXPECT_FALSE(item->switchSelected(false, &error));
+    EXPECT_TRUE(item->selected());
+    EXPECT_EQ(error.code, platform::Error::kFileWriteNoPermission);
+    EXPECT_TRUE(error.description.contains(QStringLiteral("tool.desktop")))
+        << error.toString().toStdString();
+    EXPECT_EQ(entryBytes(QStringLiteral("tool")), original);
 }
 
 class BrokenLoginItemsTest : public ::testing::Test {

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "platform/editable_desktop_file.h"
+#include "platform/error.h"
 #include "platform/file_path.h"
 #include "platform/launch_control.h"
 #include "platform/property_list_writer.h"
@@ -22,7 +23,7 @@ TEST(EditableDesktopFile, KeepsEveryLineItDoesNotChange) {
     ASSERT_TRUE(file);
     file->setValue(QStringLiteral("Hidden"), QStringLiteral("true"));
     file->setValue(QStringLiteral("Name"), QStringLiteral("Renamed"));
-    ASSERT_TRUE(file->save(path));
+    ASSERT_TRUE(file->save(path, nullptr));
     EXPECT_EQ(readAll(path),
               "# a comment\n[Desktop Entry]\nName=Renamed\nName[de]=Ding\nX-Unknown=keep me\n"
               "Exec=thing --flag\nHidden=true\n\n[Desktop Action new]\nExec=other\n");
@@ -87,26 +88,84 @@ TEST_F(XdgAutostartTest, UserEntriesHideSystemOnesAndDisabledEntriesAreLeftOut) 
 }
 
 TEST_F(XdgAutostartTest, InsertingAndRemovingRoundTrips) {
-    ASSERT_TRUE(list_.insertItemLast(app_));
+    ASSERT_TRUE(list_.insertItemLast(app_, nullptr));
     ASSERT_EQ(resolved(), QStringList{app_});
     const auto entries = list_.snapshot();
-    ASSERT_TRUE(list_.removeItem(entries.first()));
+    ASSERT_TRUE(list_.removeItem(entries.first(), nullptr));
     EXPECT_TRUE(resolved().isEmpty());
-    EXPECT_FALSE(exists(user_ + u'/' + entries.first().id));
+    EXPECT_TRUE(readAll(user_ + u'/' + entries.first().id).contains("Hidden=true"));
 }
 
 TEST_F(XdgAutostartTest, ASystemEntryIsHiddenByAUserOverrideAndComesBack) {
     const QString system = entry(system_, QStringLiteral("tool.desktop"), "Exec=tool\nX-Keep=1\n");
     const QByteArray before = readAll(system);
-    ASSERT_TRUE(list_.removeItem(list_.snapshot().first()));
+    ASSERT_TRUE(list_.removeItem(list_.snapshot().first(), nullptr));
     EXPECT_TRUE(resolved().isEmpty());
     EXPECT_EQ(readAll(system), before);
     const QByteArray override = readAll(user_ + QStringLiteral("/tool.desktop"));
     EXPECT_TRUE(override.contains("Hidden=true"));
     EXPECT_TRUE(override.contains("X-Keep=1"));
-    ASSERT_TRUE(list_.insertItemLast(tool_));
+    ASSERT_TRUE(list_.insertItemLast(tool_, nullptr));
     EXPECT_EQ(resolved(), QStringList{tool_});
     EXPECT_FALSE(exists(user_ + QStringLiteral("/tool.desktop")));
+}
+
+TEST_F(XdgAutostartTest, TheUsersOwnEntryIsSwitchedOffInPlaceAndBackExactly) {
+    const QString own =
+        entry(user_, QStringLiteral("tool.desktop"), "# mine\nExec=tool --daemon\nX-Keep=1\n");
+    const QByteArray before = readAll(own);
+    platform::Error error;
+    ASSERT_TRUE(list_.removeItem(list_.snapshot().first(), &error))
+        << error.toString().toStdString();
+    EXPECT_EQ(readAll(own), before + "Hidden=true\n");
+    EXPECT_TRUE(resolved().isEmpty());
+    ASSERT_TRUE(list_.insertItemLast(tool_, &error)) << error.toString().toStdString();
+    EXPECT_EQ(readAll(own), before);
+    // Switching on what is on already adds no second entry.
+    ASSERT_TRUE(list_.insertItemLast(tool_, &error)) << error.toString().toStdString();
+    EXPECT_EQ(resolved(), QStringList{tool_});
+}
+
+TEST_F(XdgAutostartTest, AHiderTheUserChangedIsSwitchedBackOnNotRemoved) {
+    entry(system_, QStringLiteral("tool.desktop"), "Exec=tool\n");
+    ASSERT_TRUE(list_.removeItem(list_.snapshot().first(), nullptr));
+    const QString hider = user_ + QStringLiteral("/tool.desktop");
+    home_.write(QStringLiteral("config/autostart/tool.desktop"),
+                readAll(hider) + "Comment=my own note\n");
+    ASSERT_TRUE(list_.insertItemLast(tool_, nullptr));
+    const QByteArray kept = readAll(hider);
+    EXPECT_TRUE(kept.contains("Comment=my own note"));
+    EXPECT_TRUE(kept.contains("Hidden=false"));
+    EXPECT_EQ(resolved(), QStringList{tool_});
+}
+
+// A folder that takes no new file: its permissions, and for root (who is not bound by
+// them) the immutable flag.
+bool makeUnwritable(FixtureHome& home, const QString& relative) {
+    home.setMode(relative, 0555);
+    return !ScopedUnprivileged::runningAsRoot() || home.setImmutable(relative, true);
+}
+
+TEST_F(XdgAutostartTest, AFailedWriteIsReportedAndChangesNothing) {
+    const QString own = entry(user_, QStringLiteral("a.desktop"), "Exec=tool\n");
+    const QString system = entry(system_, QStringLiteral("b.desktop"), "Exec=/bin/sh\n");
+    if (!makeUnwritable(home_, QStringLiteral("config/autostart")))
+        GTEST_SKIP() << "the autostart folder cannot be made unwritable here";
+    const auto entries = list_.snapshot();
+    ASSERT_EQ(entries.size(), 2);
+    for (const auto& listed : entries) {
+        platform::Error error;
+        EXPECT_FALSE(list_.removeItem(listed, &error));
+        EXPECT_EQ(error.code, platform::Error::kFileWriteNoPermission);
+        EXPECT_TRUE(error.description.contains(user_ + u'/' + listed.id))
+            << error.toString().toStdString();
+    }
+    platform::Error error;
+    EXPECT_FALSE(list_.insertItemLast(app_, &error));
+    EXPECT_EQ(error.code, platform::Error::kFileWriteNoPermission);
+    EXPECT_EQ(readAll(own), "[Desktop Entry]\nExec=tool\n");
+    EXPECT_FALSE(exists(user_ + QStringLiteral("/b.desktop")));
+    EXPECT_EQ(resolved(), (QStringList{tool_, QStringLiteral("/bin/sh")}));
 }
 
 TEST(LinuxLaunchControl, TheStandInDisablesTheUserServiceNamedByTheLabel) {
@@ -122,10 +181,13 @@ TEST(LinuxLaunchControl, TheStandInDisablesTheUserServiceNamedByTheLabel) {
                        QVariantMap{{QStringLiteral("Label"), QStringLiteral("org.x.helper")}})
                        .value());
     platform::LinuxLaunchControl control(home.abs(QStringLiteral("no-launchctl")), systemctl);
-    control.start({QStringLiteral("unload"), QStringLiteral("-wF"), plist});
+    EXPECT_TRUE(control.start({QStringLiteral("unload"), QStringLiteral("-wF"), plist}));
     ASSERT_TRUE(waitUntil([&] { return readAll(record).endsWith('\n'); }));
     EXPECT_EQ(readAll(record), "--user disable --now org.x.helper.service\n");
     EXPECT_EQ(platform::LinuxLaunchControl::unitForLabel(QStringLiteral("a.timer")), u"a.timer");
+    platform::LinuxLaunchControl missing(home.abs(QStringLiteral("no-launchctl")),
+                                         home.abs(QStringLiteral("no-systemctl")));
+    EXPECT_FALSE(missing.start({QStringLiteral("unload"), QStringLiteral("-wF"), plist}));
 }
 
 TEST(SystemdUserJobs, NoReachableManagerMeansNoJobs) {
