@@ -19,13 +19,20 @@ protected:
             attributes.insert(QStringLiteral("kMDItemCFBundleIdentifier"), bundle);
         platform_.metadata().setAttributes(path, attributes);
         listed_.append(path);
-        platform_.metadata().setOutput(volume(), kQuery, (listed_.join(u'\n') + u'\n').toUtf8());
+        platform_.metadata().setPaths(volume(), kQuery, listed_);
         return path;
     }
     QString usedDaysAgo(const QString& relative, const QString& bundle, double days) {
         return application(relative, bundle,
                            {{QStringLiteral("kMDItemLastUsedDate"),
                              QDateTime::currentDateTimeUtc().addMSecs(qint64(-days * 86400000))}});
+    }
+    void SetUp() override {
+        previousVolume_ = volume();
+        QSDiskUtilities::sharedInstance().setCurrentVolumePath(QStringLiteral("/"));
+    }
+    void TearDown() override {
+        QSDiskUtilities::sharedInstance().setCurrentVolumePath(previousVolume_);
     }
     QString volume() const { return QSDiskUtilities::sharedInstance().currentVolumePath(); }
     QList<QSScannedFilePtr> scan() {
@@ -35,6 +42,7 @@ protected:
     FixtureHome home_;
     FakePlatform platform_{home_.path()};
     QStringList listed_;
+    QString previousVolume_;
 };
 
 TEST_F(UnusedApplicationsTest, NinetyDaysIsTheThresholdAndAppleApplicationsAreNeverListed) {
