@@ -53,8 +53,10 @@ QVariant variantFromJson(const QString& key, const QJsonValue& value) {
 }  // namespace
 
 QByteArray ToolMetadataSearch::find(const QString& folder, const QStringList& queryArguments) {
+    // A name may hold a line feed: only NUL separates paths unambiguously.
     const QStringList searchArguments =
-        QStringList{QStringLiteral("-onlyin"), searchFolder(folder)} + queryArguments;
+        QStringList{QStringLiteral("-0"), QStringLiteral("-onlyin"), searchFolder(folder)} +
+        queryArguments;
     const QString system = QString::fromLatin1(kSystemSearchToolPath);
     if (isExecutable(system)) return runForOutput(system, searchArguments);
     const QString tool = bundledToolPath();

@@ -99,6 +99,14 @@ std::optional<QDateTime> lastUsedDate(const QVariantMap& attributes) {
     return used.last().toDateTime();
 }
 
+// A preference file is the application's when its name is the identifier and a further
+// part ("org.fox.plist", "org.fox.helper.plist"), in any letter case. One that only holds
+// the identifier inside a longer name ("org.foxtrot.plist", "x.org.fox.plist") belongs to
+// another application.
+bool isPreferenceFileOf(const QString& path, const QString& bundle) {
+    return platform::lastPathComponent(path).startsWith(bundle + u'.', Qt::CaseInsensitive);
+}
+
 }  // namespace
 
 QString QSAgingFilesItem::path() const {
@@ -170,6 +178,7 @@ bool QSAgingFilesItem::isProtectedRelatedPath(const QString& candidate,
 
 QList<QSScannedFilePtr> QSAgingFilesItem::findRelatedFilesForAppNamed(const QString& name,
                                                                       const QString& bundle) {
+    if (!isUsableBundleIdentifier(bundle)) return {};
     QList<QSScannedFilePtr> related;
     QSet<QString> taken;
     const QString home = QSDiskUtilities::sharedInstance().homeDirectoryPath();
@@ -183,14 +192,17 @@ QList<QSScannedFilePtr> QSAgingFilesItem::findRelatedFilesForAppNamed(const QStr
     };
     for (QString candidate : relatedFileDirectories()) {
         candidate.replace(u'~', home);
+        // The names stand in the last component only: what lies before it is the folder
+        // that must hold the related file, whatever the names are.
+        const QString folder = platform::deletingLastPathComponent(candidate);
         if (!name.isNull()) candidate.replace(QStringLiteral("$APPNAME"), name);
-        if (!bundle.isNull()) candidate.replace(QStringLiteral("$BUNDLE"), bundle);
-        take(candidate);
+        candidate.replace(QStringLiteral("$BUNDLE"), bundle);
+        const QString path = platform::standardizePath(candidate);
+        if (pathIsInsideFolder(path, folder)) take(path);
     }
-    const QStringList preferences = preferenceFiles_.filter(bundle, Qt::CaseInsensitive) +
-                                    syncedPreferenceFiles_.filter(bundle, Qt::CaseInsensitive);
-    for (const QString& preference : preferences)
-        take(preference);
+    for (const QString& preference : preferenceFiles_ + syncedPreferenceFiles_) {
+        if (isPreferenceFileOf(preference, bundle)) take(preference);
+    }
     return related;
 }
 

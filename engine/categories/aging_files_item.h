@@ -13,6 +13,8 @@ public:
     QSScanResultPtr actuallyScan() override;
 
     QStringList findLargeFiles();
+    // What the application keeps in the Library, each inside the folder its template names;
+    // nothing for an identifier that could name another folder.
     QList<QSScannedFilePtr> findRelatedFilesForAppNamed(const QString& name, const QString& bundle);
     void updatePreferenceFiles();
     // Full paths of the folder's entries that no ignored prefix starts; null when the folder

@@ -5,18 +5,26 @@
 #include "platform/file_path.h"
 #include "platform/services.h"
 
+bool pathIsInsideFolder(const QString& path, const QString& folder) {
+    // A "." or ".." component could lead anywhere once a link on the way is followed.
+    if (path != platform::standardizePath(path)) return false;
+    const QString base = platform::standardizePath(folder);
+    if (base.isEmpty()) return false;
+    const QString prefix = base.endsWith(u'/') ? base : base + u'/';
+    return path.size() > prefix.size() && path.startsWith(prefix);
+}
+
 QStringList spotlightListing(const QString& folder, const QStringList& queryArguments) {
-    QByteArray output = platform::services().metadata->find(folder, queryArguments);
-    // Only line ends are trimmed: a path may begin or end with a blank, and trimming it
-    // would name another file, which the user might then remove.
-    while (output.endsWith('\n'))
-        output.chop(1);
-    while (output.startsWith('\n'))
-        output.remove(0, 1);
-    if (output.isEmpty()) return {};
+    QList<QByteArray> records =
+        platform::services().metadata->find(folder, queryArguments).split('\0');
+    // What follows the last NUL is a path the tool did not finish writing; it may be the
+    // beginning of a longer name, which is another file.
+    records.removeLast();
     QStringList paths;
-    for (const QByteArray& line : output.split('\n'))
-        paths.append(platform::decodePath(line));
+    for (const QByteArray& record : records) {
+        const QString path = platform::decodePath(record);
+        if (pathIsInsideFolder(path, folder)) paths.append(path);
+    }
     return paths;
 }
 

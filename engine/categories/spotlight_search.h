@@ -2,8 +2,15 @@
 
 #include "engine/scan_model.h"
 
+// Whether the path lies below the folder, on whole components ("/home/u/Doc" is not below
+// "/home/u/Documents"; "/" holds every absolute path), and is written plainly: without "."
+// or ".." components or doubled separators.
+bool pathIsInsideFolder(const QString& path, const QString& folder);
+
 // The Spotlight listing: the paths that the metadata index lists for the query arguments
-// below `folder`, in the index's order, duplicates and all.
+// below `folder`, in the index's order, duplicates and all. An answer that is empty, not
+// ended by its NUL or not inside the folder is left out: removing it would remove what
+// the user never searched.
 QStringList spotlightListing(const QString& folder, const QStringList& queryArguments);
 
 // Base of the categories that find their files through the metadata index instead of a

@@ -1,5 +1,7 @@
 #include "platform/fakes/fake_metadata_search.h"
 
+#include "platform/file_path.h"
+
 namespace platform::fakes {
 
 QByteArray FakeMetadataSearch::find(const QString& folder, const QStringList& queryArguments) {
@@ -19,6 +21,14 @@ void FakeMetadataSearch::setOutput(const QString& folder, const QStringList& que
                                    const QByteArray& output) {
     std::lock_guard lock(mutex_);
     outputs_.insert(keyOf(folder, queryArguments), output);
+}
+
+void FakeMetadataSearch::setPaths(const QString& folder, const QStringList& queryArguments,
+                                  const QStringList& paths) {
+    QByteArray output;
+    for (const QString& path : paths)
+        output += encodePath(path) + '\0';
+    setOutput(folder, queryArguments, output);
 }
 
 void FakeMetadataSearch::setAttributes(const QString& path, const QVariantMap& attributes) {

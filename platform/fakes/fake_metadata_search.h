@@ -20,8 +20,12 @@ public:
     QByteArray find(const QString& folder, const QStringList& queryArguments) override;
     std::optional<QVariantMap> attributesOfItem(const QString& path) override;
 
+    // The exact bytes the search answers.
     void setOutput(const QString& folder, const QStringList& queryArguments,
                    const QByteArray& output);
+    // Answers the paths as the search tool writes them: each one ended by a NUL.
+    void setPaths(const QString& folder, const QStringList& queryArguments,
+                  const QStringList& paths);
     void setAttributes(const QString& path, const QVariantMap& attributes);
     QList<Search> searches() const;
 

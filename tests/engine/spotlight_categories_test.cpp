@@ -15,6 +15,8 @@
 #include "tests/support/folder_fixtures.h"
 #include "tests/support/search_fixtures.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QStringList namesOf(const QSScanResultPtr& result) {
@@ -35,14 +37,42 @@ TEST(SpotlightListing, KeepsTheToolsOrderDuplicatesAndBlanks) {
     auto metadata = std::make_shared<platform::fakes::FakeMetadataSearch>();
     platform::services().metadata = metadata;
     const QByteArray invalid("/h/caf\xe9");
-    metadata->setOutput("/h", {"q"},
-                        "\n/h/b\n/h/a\n/h/b\n\n/h/ends in blank \n" + invalid + "\n\n");
+    metadata->setOutput(
+        "/h", {"q"},
+        "\0/h/b\0/h/a\0/h/b\0\0/h/ends in blank \0/h/line\nfeed\0"_ba + invalid + "\0"_ba);
     EXPECT_EQ(spotlightListing("/h", {"q"}),
-              (QStringList{"/h/b", "/h/a", "/h/b", "", "/h/ends in blank ",
+              (QStringList{"/h/b", "/h/a", "/h/b", "/h/ends in blank ", "/h/line\nfeed",
                            platform::decodePath(invalid)}));
     EXPECT_EQ(spotlightListing("/h", {"unknown"}), QStringList());
     ASSERT_EQ(metadata->searches().size(), 2);
     EXPECT_EQ(metadata->searches()[0].folder, "/h");
+}
+
+TEST(SpotlightListing, LeavesOutAnswersOutsideTheFolderAndUnfinishedOnes) {
+    FakePlatform fake("/home/user");
+    auto metadata = std::make_shared<platform::fakes::FakeMetadataSearch>();
+    platform::services().metadata = metadata;
+    const struct {
+        QString folder;
+        QByteArray output;
+        QStringList expected;
+    } cases[] = {
+        // What follows the last NUL may be the start of a longer name.
+        {"/h", "/h/a\0/h/a.part"_ba, {"/h/a"}},
+        {"/h", "/h/b"_ba, {}},
+        {"/h/Documents",
+         "/h/Documents/a\0/h/Doc\0/h/Documents\0/h/Documents2/b\0/h/Documents/../x\0"
+         "/h/Documents/./c\0/etc/passwd\0Documents/d\0"_ba,
+         {"/h/Documents/a"}},
+        {"/h/Documents/", "/h/Documents/a\0/h/Documents2/b\0"_ba, {"/h/Documents/a"}},
+        {"/", "/a\0/h/b\0relative\0"_ba, {"/a", "/h/b"}},
+        {QString(), "/a\0"_ba, {}},
+    };
+    for (const auto& c : cases) {
+        metadata->setOutput(c.folder, {"q"}, c.output);
+        EXPECT_EQ(spotlightListing(c.folder, {"q"}), c.expected)
+            << QByteArray(c.output).replace('\0', '|').toStdString();
+    }
 }
 
 TEST(SpotlightCategories, PassTheirQueriesExactlyAsDesigned) {

@@ -3,6 +3,7 @@
 #include "engine/categories/aging_files_item.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/fixture_home.h"
+#include "tests/support/folder_fixtures.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ protected:
             attributes.insert(QStringLiteral("kMDItemCFBundleIdentifier"), bundle);
         platform_.metadata().setAttributes(path, attributes);
         listed_.append(path);
-        platform_.metadata().setOutput(volume(), kQuery, (listed_.join(u'\n') + u'\n').toUtf8());
+        platform_.metadata().setPaths(volume(), kQuery, listed_);
         return path;
     }
     QString usedDaysAgo(const QString& relative, const QString& bundle, double days) {
@@ -27,14 +28,28 @@ protected:
                            {{QStringLiteral("kMDItemLastUsedDate"),
                              QDateTime::currentDateTimeUtc().addMSecs(qint64(-days * 86400000))}});
     }
+    void SetUp() override {
+        previousVolume_ = volume();
+        QSDiskUtilities::sharedInstance().setCurrentVolumePath(QStringLiteral("/"));
+    }
+    void TearDown() override {
+        QSDiskUtilities::sharedInstance().setCurrentVolumePath(previousVolume_);
+    }
     QString volume() const { return QSDiskUtilities::sharedInstance().currentVolumePath(); }
     QList<QSScannedFilePtr> scan() {
         return QSAgingFilesItem::item()->actuallyScan()->detailArray();
+    }
+    static QStringList memberPaths(const QSScannedFilePtr& group) {
+        QStringList paths;
+        for (const auto& member : group->files())
+            paths.append(member->path());
+        return paths;
     }
 
     FixtureHome home_;
     FakePlatform platform_{home_.path()};
     QStringList listed_;
+    QString previousVolume_;
 };
 
 TEST_F(UnusedApplicationsTest, NinetyDaysIsTheThresholdAndAppleApplicationsAreNeverListed) {
@@ -74,7 +89,7 @@ TEST_F(UnusedApplicationsTest, RelatedFilesMakeAGroupWithoutDuplicates) {
     home_.file(QStringLiteral("Library/Preferences/SAME.plist"), 5);            // any letter case
     home_.file(QStringLiteral("Library/Preferences/com.apple.Same.plist"), 5);  // ignored prefix
     home_.file(QStringLiteral("Library/Preferences/org.sweepwell.Sweepwell.Same.plist"), 5);
-    home_.file(QStringLiteral("Library/SyncedPreferences/x.same.plist"), 7);
+    home_.file(QStringLiteral("Library/SyncedPreferences/same.sync.plist"), 7);
     const auto entries = scan();
     ASSERT_EQ(entries.size(), 1);
     const auto& group = entries[0];
@@ -82,11 +97,11 @@ TEST_F(UnusedApplicationsTest, RelatedFilesMakeAGroupWithoutDuplicates) {
     QStringList paths;
     for (const auto& member : group->files())
         paths.append(member->path());
-    EXPECT_EQ(paths,
-              (QStringList{app, home_.abs(QStringLiteral("Library/Application Support/Same")),
-                           home_.abs(QStringLiteral("Library/Caches/Same")),
-                           home_.abs(QStringLiteral("Library/Preferences/SAME.plist")),
-                           home_.abs(QStringLiteral("Library/SyncedPreferences/x.same.plist"))}));
+    EXPECT_EQ(paths, (QStringList{
+                         app, home_.abs(QStringLiteral("Library/Application Support/Same")),
+                         home_.abs(QStringLiteral("Library/Caches/Same")),
+                         home_.abs(QStringLiteral("Library/Preferences/SAME.plist")),
+                         home_.abs(QStringLiteral("Library/SyncedPreferences/same.sync.plist"))}));
     const quint64 bundleSize = group->files().first()->fileSize();
     EXPECT_GT(bundleSize, 0u);
     EXPECT_EQ(group->fileSize(), bundleSize + 100 + 10 + 5 + 7);
@@ -132,6 +147,70 @@ TEST_F(UnusedApplicationsTest, AnApplicationsFolderOfOtherApplicationsIsNeverRel
     EXPECT_TRUE(guarded(QStringLiteral("Utilities"), QStringLiteral("Utilities/Terminal.app")));
     // A folder named after the application that holds only it stays related.
     EXPECT_FALSE(guarded(QStringLiteral("Solo"), QStringLiteral("Solo/Solo.app")));
+}
+
+TEST_F(UnusedApplicationsTest, AnIdentifierThatClimbsOutOfTheLibraryTakesNothingWithTheApp) {
+    // Four levels up from a folder of ~/Library is the folder around the home.
+    home_.folder(QStringLiteral("Library/Caches"));
+    const QString sentinel = home_.file(QStringLiteral("../../outside/keep"), 3);
+    const QString app =
+        usedDaysAgo(QStringLiteral("Evil.app"), QStringLiteral("../../../../outside"), 100);
+    const auto result = QSAgingFilesItem::item()->actuallyScan();
+    ASSERT_EQ(result->detailArray().size(), 1);
+    const QSScannedFilePtr entry = result->detailArray().first();
+    EXPECT_FALSE(entry->isGroup()) << memberPaths(entry).join(u' ').toStdString();
+    entry->setSelected(true);
+    bool success = false;
+    ASSERT_TRUE(deleteNow(result, &success));
+    EXPECT_TRUE(success);
+    EXPECT_FALSE(exists(app));
+    EXPECT_TRUE(exists(sentinel));
+}
+
+TEST_F(UnusedApplicationsTest, AnIdentifierThatCouldNameAnotherFileGivesNoRelatedFiles) {
+    home_.file(QStringLiteral("../../outside/keep"), 3);
+    home_.file(QStringLiteral("Library/Containers/org.fox/data"), 3);
+    home_.file(QStringLiteral("Library/Preferences/org.fox.plist"), 3);
+    home_.file(QStringLiteral("Library/Saved Application State/..savedState"), 3);
+    const auto item = QSAgingFilesItem::item();
+    item->updatePreferenceFiles();
+    const QString identifiers[] = {
+        QStringLiteral("../../../../outside"),
+        QStringLiteral("."),
+        QStringLiteral(".."),
+        QStringLiteral(""),
+        QString(),
+        QStringLiteral("Preferences/org.fox"),
+        // The system reads a name up to its NUL: this would be org.fox's container.
+        QStringLiteral("org.fox") + QChar(0) + QStringLiteral(".x"),
+    };
+    for (const QString& identifier : identifiers) {
+        EXPECT_EQ(
+            fileNamesOf(item->findRelatedFilesForAppNamed(QStringLiteral("Editor"), identifier)),
+            QStringList())
+            << QString(identifier).replace(QChar(0), u'|').toStdString();
+    }
+}
+
+TEST_F(UnusedApplicationsTest, PreferencesAreTheApplicationsOnlyWhenTheirNameStartsWithIt) {
+    for (const char* name : {"org.fox.plist", "ORG.FOX.plist", "org.fox.helper.plist",
+                             "org.foxtrot.editor.plist", "x.org.fox.y.plist", "org.fox"}) {
+        home_.file(QStringLiteral("Library/Preferences/") + QLatin1String(name), 1);
+    }
+    home_.file(QStringLiteral("Library/SyncedPreferences/Org.Fox.plist"), 1);
+    home_.file(QStringLiteral("Library/SyncedPreferences/org.foxtrot.plist"), 1);
+    const QString app = usedDaysAgo(QStringLiteral("Fox.app"), QStringLiteral("org.fox"), 100);
+    const auto entries = scan();
+    ASSERT_EQ(entries.size(), 1);
+    QStringList related = memberPaths(entries[0]);
+    ASSERT_FALSE(related.isEmpty());
+    EXPECT_EQ(related.takeFirst(), app);
+    related.sort();
+    EXPECT_EQ(related,
+              (QStringList{home_.abs(QStringLiteral("Library/Preferences/ORG.FOX.plist")),
+                           home_.abs(QStringLiteral("Library/Preferences/org.fox.helper.plist")),
+                           home_.abs(QStringLiteral("Library/Preferences/org.fox.plist")),
+                           home_.abs(QStringLiteral("Library/SyncedPreferences/Org.Fox.plist"))}));
 }
 
 TEST_F(UnusedApplicationsTest, TheNotificationGateShutsTheCategory) {

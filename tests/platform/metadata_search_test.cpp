@@ -27,11 +27,14 @@ TEST(ToolMetadataSearch, FindsThroughOurToolWhereTheSystemHasNone) {
     FixtureHome home;
     const QString odd = platform::decodePath(QByteArray("d\xfc\xfe"));
     home.file(odd + "/a.part", 1);
+    home.file(odd + "/b\nc.part", 1);
     QTemporaryDir cache;
     auto search = searchWithCache(cache.path());
-    // The folder's bytes reach the tool as they are, though they are not UTF-8.
+    // The folder's bytes reach the tool as they are, though they are not UTF-8; each path
+    // found ends with a NUL, since a name may hold a line feed.
     EXPECT_EQ(search.find(home.abs(odd), {"kMDItemDisplayName == '*.part'"}),
-              platform::encodePath(home.abs(odd + "/a.part")) + '\n');
+              platform::encodePath(home.abs(odd + "/a.part")) + '\0' +
+                  platform::encodePath(home.abs(odd + "/b\nc.part")) + '\0');
     EXPECT_EQ(search.find(home.path(), {"kMDItemNope = 1"}), QByteArray());
 }
 
@@ -44,7 +47,7 @@ TEST(ToolMetadataSearch, LooksInTheSystemRootForSearchesOfTheRoot) {
     EXPECT_EQ(search.searchFolder("/Users"), "/Users");
     EXPECT_EQ(searchWithCache(cache.path()).searchFolder("/"), "/");
     EXPECT_EQ(search.find("/", {"kMDItemContentType=com.apple.application-bundle"}),
-              (home.abs("Applications/Editor.app") + '\n').toUtf8());
+              (home.abs("Applications/Editor.app") + QChar(0)).toUtf8());
 }
 
 TEST(ToolMetadataSearch, AnswersItemAttributesWithTypedValues) {

@@ -4,17 +4,28 @@
 #include <QProcess>
 #include <QtEndian>
 
+#include "engine/categories/aging_files_item.h"
+#include "engine/categories/developer_item.h"
+#include "engine/categories/dmg_item.h"
+#include "engine/categories/ios_item.h"
+#include "engine/categories/large_files_item.h"
+#include "engine/categories/login_items_item.h"
+#include "engine/categories/partial_downloads_item.h"
+#include "engine/categories/screenshot_item.h"
 #include "engine/disk_utilities.h"
 #include "platform/fakes/fakes.h"
 #include "platform/file_path.h"
 #include "platform/metadata_search_tool.h"
+#include "tests/support/fixture_home.h"
 
 namespace {
 
-platform::Services searchServices(const QString& home, bool gateOpen, const QString& cache) {
+platform::Services searchServices(const QString& home, bool gateOpen, const QString& cache,
+                                  const QString& systemRoot) {
     platform::Services services = platform::fakes::fakeServices(home);
     services.notificationGate = std::make_shared<platform::fakes::FakeNotificationGate>(gateOpen);
     platform::ToolMetadataSearch::Options options;
+    options.systemRoot = systemRoot;
     options.cacheFolder = cache;
     options.refreshWindowSeconds = 0;
     services.metadata = std::make_shared<platform::ToolMetadataSearch>(options);
@@ -42,8 +53,8 @@ QByteArray chunk(const QByteArray& type, const QByteArray& data) {
 
 }  // namespace
 
-SearchPlatform::SearchPlatform(const QString& home, bool gateOpen) {
-    services_.emplace(searchServices(home, gateOpen, cache_.path()));
+SearchPlatform::SearchPlatform(const QString& home, bool gateOpen, const QString& systemRoot) {
+    services_.emplace(searchServices(home, gateOpen, cache_.path(), systemRoot));
     QSDiskUtilities::sharedInstance().updatePaths();
 }
 
@@ -95,4 +106,65 @@ QString writePng(const QString& path, const QList<QPair<QByteArray, QByteArray>>
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size()) return QString();
     return path;
+}
+
+namespace {
+
+// A file with the ending that the category's query looks for.
+SearchedCategory fileCategory(const QString& key, std::function<std::shared_ptr<QSScanItem>()> item,
+                              const QString& ending) {
+    return {key, std::move(item), [ending](FixtureHome& fixture, const QString& relative) {
+                return fixture.file(relative + ending, 10);
+            }};
+}
+
+// An application bundle that was last opened long ago.
+QString oldApplication(FixtureHome& fixture, const QString& relative) {
+    const QString bundle = relative + QStringLiteral(".app");
+    const QString path = fixture.appBundle(bundle, QStringLiteral("org.example.searched"));
+    fixture.setAccessDate(
+        bundle + QStringLiteral("/Contents/MacOS/") + platform::lastPathComponent(relative),
+        QDateTime::currentDateTimeUtc().addDays(-400));
+    return path;
+}
+
+}  // namespace
+
+const QList<SearchedCategory>& searchedCategories() {
+    static const QList<SearchedCategory> categories = {
+        {QStringLiteral("large-files"), [] { return QSLargeFilesItem::item(); },
+         [](FixtureHome& fixture, const QString& relative) {
+             return fixture.sparseFile(relative + QStringLiteral(".bin"), 200000000);
+         }},
+        {QStringLiteral("screenshots"), [] { return QSScreenshotItem::item(); },
+         [](FixtureHome& fixture, const QString& relative) {
+             const QString path = fixture.abs(relative + QStringLiteral(".png"));
+             fixture.folder(platform::deletingLastPathComponent(relative));
+             return writePng(path, {{"Software", "gnome-screenshot"}});
+         }},
+        fileCategory(
+            QStringLiteral("dmg"), [] { return QSDMGItem::item(); }, QStringLiteral(".dmg")),
+        fileCategory(
+            QStringLiteral("developer"), [] { return QSDeveloperItem::item(); },
+            QStringLiteral(".xcarchive")),
+        fileCategory(
+            QStringLiteral("partial-downloads"), [] { return QSPartialDownloadsItem::item(); },
+            QStringLiteral(".part")),
+        fileCategory(
+            QStringLiteral("ios"), [] { return QSIOSItem::item(); }, QStringLiteral(".ipsw")),
+        {QStringLiteral("unused-apps"), [] { return QSAgingFilesItem::item(); }, oldApplication},
+        {QStringLiteral("actual-login-items"), [] { return QSLoginItemsItem::item(); },
+         [](FixtureHome& fixture, const QString& relative) {
+             const QString bundle = relative + QStringLiteral(".app");
+             fixture.appBundle(bundle + QStringLiteral("/Contents/Library/LoginItems/Helper.app"),
+                               QStringLiteral("org.example.helper"));
+             return fixture.appBundle(bundle, QStringLiteral("org.example.searched"));
+         },
+         false},
+    };
+    return categories;
+}
+
+void PrintTo(const SearchedCategory& category, std::ostream* out) {
+    *out << category.key.toStdString();
 }
