@@ -40,8 +40,7 @@ protected:
                             QStringLiteral("org.helper.") + helper.section(u'.', 0, 0));
         }
         applications_.append(app);
-        platform_.metadata().setOutput(QStringLiteral("/"), kAllApplications,
-                                       (applications_.join(u'\n') + u'\n').toUtf8());
+        platform_.metadata().setPaths(QStringLiteral("/"), kAllApplications, applications_);
         return app;
     }
     QList<std::shared_ptr<QSLoginItemFile>> scan() {
