@@ -208,6 +208,10 @@ public:
     const QString& path() const { return path_; }
     bool disabled() const { return disabled_; }
     void setDisabled(bool disabled) { disabled_ = disabled; }
+    // Why the category could not look (its search failed or timed out); null when it
+    // could. A failed result is disabled: it found nothing it can vouch for.
+    const QString& failureReason() const { return failureReason_; }
+    void setFailureReason(const QString& reason) { failureReason_ = reason; }
     QString description() const;
 
     // Whether deleting the result ever removes files (login items are switched instead).
@@ -232,6 +236,7 @@ private:
     QList<QSScannedFilePtr> detailArray_;
     QString path_;
     bool disabled_;
+    QString failureReason_;
 };
 
 // A result whose files are never deleted (they are switched off instead).
