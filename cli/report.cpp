@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "engine/categories/login_item_file.h"
+#include "engine/scan_totals.h"
 #include "platform/file_path.h"
 #include "results/memory_formatter.h"
 
@@ -134,18 +135,16 @@ QByteArray scanTable(const QList<QSScanResultPtr>& results) {
     constexpr int kFilesWidth = 8;
     QByteArray out = "\n" + padded("Category", kTitleWidth) + rightAligned("Size", kSizeWidth) +
                      rightAligned("Files", kFilesWidth) + "\n";
-    quint64 total = 0;
-    qsizetype files = 0;
     for (const auto& result : results) {
         const quint64 size = sizeOfFiles(result);
-        total += size;
-        files += result->detailArray().size();
         out += padded(result->title().toUtf8(), kTitleWidth) +
                rightAligned(formatSize(size).toUtf8(), kSizeWidth) +
                rightAligned(QByteArray::number(result->detailArray().size()), kFilesWidth) + "\n";
     }
-    out += padded("Total", kTitleWidth) + rightAligned(formatSize(total).toUtf8(), kSizeWidth) +
-           rightAligned(QByteArray::number(files), kFilesWidth) + "\n";
+    const QSScanTotals total = QSScanTotals::ofResults(results);
+    out += padded("Total", kTitleWidth) +
+           rightAligned(formatSize(total.size).toUtf8(), kSizeWidth) +
+           rightAligned(QByteArray::number(total.files), kFilesWidth) + "\n";
     return out;
 }
 
@@ -217,6 +216,14 @@ QByteArray scanJson(const QString& home, const QString& volume,
         json.endObject();
     }
     json.endArray();
+    const QSScanTotals total = QSScanTotals::ofResults(results);
+    json.key(QStringLiteral("total"));
+    json.beginObject();
+    json.key(QStringLiteral("size"));
+    json.value(total.size);
+    json.key(QStringLiteral("files"));
+    json.value(qint64(total.files));
+    json.endObject();
     json.endObject();
     return json.document();
 }

@@ -6,6 +6,7 @@
 
 #include "engine/notification_center.h"
 #include "engine/scan_model.h"
+#include "engine/scan_totals.h"
 #include "platform/file_path.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/fixture_home.h"
@@ -218,6 +219,28 @@ TEST_F(ScanModelTest, AResultWithoutEntriesNeverEmptiesItsFolder) {
     EXPECT_TRUE(success);
     EXPECT_EQ(removed->size(), 0u);
     EXPECT_TRUE(exists(home_.abs(QStringLiteral("whole/.hidden"))));
+}
+
+TEST_F(ScanModelTest, TotalsCountEachPathOnceAndLeaveLoginItemsOut) {
+    const auto result = [](const QString& title, const QList<QSScannedFilePtr>& files) {
+        return std::make_shared<QSScanResult>(title, title, 0, files, kPathMarkerLarge);
+    };
+    const QString part = QStringLiteral("/d/film.part");
+    auto group = fileAt(QStringLiteral("/browser"), 0, true);
+    group->setFiles({fileAt(QStringLiteral("/browser/cache"), 7, true), fileAt(part, 40, true)});
+    const QList<QSScanResultPtr> results = {
+        result(QStringLiteral("Partial Downloads"), {fileAt(part, 40, true)}),
+        result(QStringLiteral("Downloads"),
+               {fileAt(part, 40, false), fileAt(QStringLiteral("/d/x"), 3, false)}),
+        result(QStringLiteral("Browser"), {group}),
+        std::make_shared<QSUnremovableScanResult>(
+            QStringLiteral("Login Items"), QStringLiteral("actual-login-items"), 0,
+            QList<QSScannedFilePtr>{fileAt(QStringLiteral("/app"), 900, true)}, kPathMarkerLarge),
+        nullptr,
+    };
+    const QSScanTotals totals = QSScanTotals::ofResults(results);
+    EXPECT_EQ(totals.size, 50u);
+    EXPECT_EQ(totals.files, 3);
 }
 
 TEST_F(ScanModelTest, AnUnremovableResultNeverRemovesAnything) {
