@@ -13,22 +13,36 @@ namespace {
 // Login items are switched, never removed.
 const QString kLoginItemsKey = QStringLiteral("actual-login-items");
 
-// Paths and names are matched exactly: every entry has one form that names it.
-void selectNamedEntries(const QList<QSScanResultPtr>& results, const CliOptions& options) {
-    if (options.paths.isEmpty() && options.names.isEmpty()) return;
-    const QSet<QString> paths(options.paths.cbegin(), options.paths.cend());
-    const QSet<QString> names(options.names.cbegin(), options.names.cend());
+// Paths and names are matched exactly: every entry has one form that names it. Returns
+// the paths and names that match no listed entry.
+QStringList selectNamedEntries(const QList<QSScanResultPtr>& results, const CliOptions& options) {
+    if (options.paths.isEmpty() && options.names.isEmpty()) return {};
+    QSet<QString> unmatchedPaths(options.paths.cbegin(), options.paths.cend());
+    QSet<QString> unmatchedNames(options.names.cbegin(), options.names.cend());
     for (const auto& result : results) {
         for (const auto& file : result->detailArray()) {
             const QString path = file->path();
-            file->setSelected(path.isNull() ? names.contains(file->fileName())
-                                            : paths.contains(path));
+            const bool named = path.isNull() ? options.names.contains(file->fileName())
+                                             : options.paths.contains(path);
+            file->setSelected(named);
+            if (!named) continue;
+            unmatchedPaths.remove(path);
+            unmatchedNames.remove(file->fileName());
         }
     }
+    return unmatchedPaths.values() + unmatchedNames.values();
 }
 
-bool confirmOnTerminal(const QByteArray& listing) {
-    report::printErr(listing + "Remove these entries? Removal is immediate and final. [y/N] ");
+bool confirmOnTerminal(const QByteArray& listing, const QSRemovalPlan& plan) {
+    quint64 size = 0;
+    for (const auto& part : plan.parts()) {
+        for (const auto& file : part.files)
+            size += file->fileSize();
+    }
+    report::printErr(listing + "Remove these " + QByteArray::number(plan.fileCount()) +
+                     (plan.fileCount() == 1 ? " entry (" : " entries (") +
+                     report::formatSize(size).toUtf8() +
+                     ")? Removal is immediate and final. [y/N] ");
     char answer[16] = {};
     if (!fgets(answer, sizeof answer, stdin)) return false;
     return answer[0] == 'y' || answer[0] == 'Y';
@@ -50,7 +64,7 @@ int removeAndReport(const QSRemovalPlan& plan, const CliOptions& options) {
                              "terminal to ask.\n");
             return 2;
         }
-        if (!confirmOnTerminal(listing)) {
+        if (!confirmOnTerminal(listing, plan)) {
             report::printErr("Nothing was removed.\n");
             return 2;
         }
@@ -84,6 +98,14 @@ int runCleanCommand(const CliOptions& options) {
         scanned = results;
         return 0;
     });
-    selectNamedEntries(scanned, options);
+    const QStringList unmatched = selectNamedEntries(scanned, options);
+    if (!unmatched.isEmpty()) {
+        for (const QString& name : unmatched) {
+            report::printErr("sweepwell-cli: no listed entry is named " +
+                             report::terminalText(name) + "\n");
+        }
+        report::printErr("Nothing was removed.\n");
+        return 2;
+    }
     return removeAndReport(QSRemovalPlan::planWithResults(scanned), options);
 }

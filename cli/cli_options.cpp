@@ -1,6 +1,5 @@
 #include "cli/cli_options.h"
 
-#include <QDir>
 #include <cstring>
 
 #include "platform/file_path.h"
@@ -9,11 +8,6 @@ namespace {
 
 QString argumentAt(char** argv, int i) {
     return platform::decodePath(argv[i], qsizetype(std::strlen(argv[i])));
-}
-
-QString absolute(const QString& path) {
-    if (path.startsWith(u'/')) return path;
-    return platform::appendPathComponent(platform::decodePath(QDir::currentPath().toUtf8()), path);
 }
 
 // "list", nothing, or "enable"/"disable" followed by the item's path.
@@ -68,7 +62,13 @@ QString cliUsage() {
         "                           [--name NAME]... [--yes]\n"
         "                           [--json]\n"
         "       sweepwell-cli login-items [list] [--home DIR] [--system-root DIR] [--json]\n"
-        "       sweepwell-cli login-items enable|disable PATH [--home DIR] [--system-root DIR]\n");
+        "       sweepwell-cli login-items enable|disable PATH [--home DIR] [--system-root DIR]\n"
+        "\n"
+        "clean removes the entries named by --path (exact bytes), --json-path (as the JSON\n"
+        "report writes them) or --name (entries without a path); without any of these, every\n"
+        "entry its category selects by default. A name that matches no listed entry stops the\n"
+        "clean before anything is removed. It asks first, showing how many entries and how\n"
+        "much, unless --yes is given. Folders are absolute.\n");
 }
 
 ParsedOptions parseCliOptions(int argc, char** argv) {
@@ -105,12 +105,18 @@ ParsedOptions parseCliOptions(int argc, char** argv) {
             options.json = true;
         } else if (arg == u"--yes" && clean) {
             options.yes = true;
-        } else if (arg == u"--home" && value(&v)) {
-            options.home = absolute(v);
-        } else if (arg == u"--system-root" && value(&v)) {
-            options.systemRoot = absolute(v);
-        } else if (arg == u"--volume" && value(&v)) {
-            options.volume = v;
+        } else if ((arg == u"--home" || arg == u"--system-root" || arg == u"--volume") &&
+                   value(&v)) {
+            // An empty or relative folder would be taken from wherever the command runs.
+            if (!v.startsWith(u'/')) {
+                return {
+                    std::nullopt,
+                    QStringLiteral("%1 takes an absolute folder, not \u201c%2\u201d").arg(arg, v)};
+            }
+            QString* folder = arg == u"--home"          ? &options.home
+                              : arg == u"--system-root" ? &options.systemRoot
+                                                        : &options.volume;
+            *folder = v;
         } else if (arg == u"--category" && value(&v)) {
             options.categories.append(v);
         } else if (arg == u"--path" && clean && value(&v)) {

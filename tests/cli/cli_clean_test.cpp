@@ -147,6 +147,18 @@ TEST_F(CliCleanTest, ANameCannotHideItselfAtThePrompt) {
     EXPECT_TRUE(clean.err.contains(R"(junk\r\x1b[1A\x1b[2K)")) << clean.err.constData();
 }
 
+TEST_F(CliCleanTest, APathThatNamesNothingListedStopsTheWholeClean) {
+    const QByteArray caches = platform::encodePath(home_.abs(QStringLiteral("Library/Caches")));
+    const QByteArray good = caches + "/org.example.keep";
+    for (const QByteArray& typo : {caches + "/org.example.kepe", good + "/"}) {
+        const Result clean = runCli(args({"--path", good, "--path", typo, "--yes"}));
+        EXPECT_EQ(clean.status, 2);
+        EXPECT_TRUE(clean.err.contains("no listed entry is named " + typo))
+            << clean.err.constData();
+        EXPECT_TRUE(exists(platform::decodePath(good)));
+    }
+}
+
 TEST_F(CliCleanTest, WithoutATerminalOrYesNothingIsRemoved) {
     const Result clean = runCli(args({}));
     EXPECT_EQ(clean.status, 2);

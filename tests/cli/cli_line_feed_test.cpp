@@ -84,9 +84,9 @@ TEST_P(CliLineFeedTest, RemovesOnlyWhatTheScanListed) {
     EXPECT_FALSE(exists(besideDocuments));
     EXPECT_TRUE(exists(beforeSentinel));
 
-    // Everything the scan listed, as when the user ticks the whole category.
+    // Everything a new scan lists, as when the user ticks the whole category.
     QStringList everything = {"clean", "--yes"};
-    for (const QString& path : listed)
+    for (const QString& path : listedPaths())
         everything << QStringLiteral("--path") << path;
     const CliRun all = runCli(everything);
     EXPECT_EQ(all.status, 0) << all.err.constData();

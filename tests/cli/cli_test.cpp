@@ -84,6 +84,15 @@ TEST(CliOptions, UsageErrors) {
         runCli({QStringLiteral("scan"), QStringLiteral("--category"), QStringLiteral("nope")});
     EXPECT_EQ(unknown.status, 2);
     EXPECT_TRUE(unknown.err.contains("valid keys"));
+    // An empty or relative folder would mean wherever the command happens to run.
+    for (const char* option : {"--home", "--system-root", "--volume"}) {
+        for (const char* folder : {"", "relative/home"}) {
+            const CliRun refused = runCli(
+                {QStringLiteral("scan"), QString::fromLatin1(option), QString::fromLatin1(folder)});
+            EXPECT_EQ(refused.status, 2) << option << " '" << folder << "'";
+            EXPECT_TRUE(refused.err.contains("takes an absolute folder"));
+        }
+    }
 }
 
 TEST(CliScan, JsonNamesTheHomeFolderAfterTheHomeRule) {
