@@ -34,11 +34,7 @@ QStringList selectNamedEntries(const QList<QSScanResultPtr>& results, const CliO
 }
 
 bool confirmOnTerminal(const QByteArray& listing, const QSRemovalPlan& plan) {
-    quint64 size = 0;
-    for (const auto& part : plan.parts()) {
-        for (const auto& file : part.files)
-            size += file->fileSize();
-    }
+    const quint64 size = report::sizeOfPlan(plan);
     report::printErr(listing + "Remove these " + QByteArray::number(plan.fileCount()) +
                      (plan.fileCount() == 1 ? " entry (" : " entries (") +
                      report::formatSize(size).toUtf8() +
@@ -49,6 +45,10 @@ bool confirmOnTerminal(const QByteArray& listing, const QSRemovalPlan& plan) {
 }
 
 int removeAndReport(const QSRemovalPlan& plan, const CliOptions& options) {
+    if (options.dryRun) {
+        report::printOut(options.json ? report::dryRunJson(plan) : report::dryRunText(plan));
+        return 0;
+    }
     const QByteArray listing = report::removalPlan(plan);
     if (plan.isEmpty()) {
         if (options.json)

@@ -59,16 +59,18 @@ QString cliUsage() {
         "                           [--category KEY]... [--json]\n"
         "       sweepwell-cli clean [--home DIR] [--system-root DIR] [--volume PATH]\n"
         "                           --category KEY... [--path PATH]... [--json-path TEXT]...\n"
-        "                           [--name NAME]... [--yes]\n"
-        "                           [--json]\n"
+        "                           [--name NAME]... [--yes] [--dry-run] [--json]\n"
         "       sweepwell-cli login-items [list] [--home DIR] [--system-root DIR] [--json]\n"
         "       sweepwell-cli login-items enable|disable PATH [--home DIR] [--system-root DIR]\n"
+        "       sweepwell-cli history [--since DATE] [--category KEY]... [--json]\n"
         "\n"
         "clean removes the entries named by --path (exact bytes), --json-path (as the JSON\n"
         "report writes them) or --name (entries without a path); without any of these, every\n"
         "entry its category selects by default. A name that matches no listed entry stops the\n"
         "clean before anything is removed. It asks first, showing how many entries and how\n"
-        "much, unless --yes is given. Folders are absolute.\n");
+        "much, unless --yes is given; --dry-run shows what it would remove and free, and\n"
+        "removes nothing. Every removal attempt is logged; history shows the log. Folders\n"
+        "are absolute.\n");
 }
 
 ParsedOptions parseCliOptions(int argc, char** argv) {
@@ -81,12 +83,15 @@ ParsedOptions parseCliOptions(int argc, char** argv) {
         options.command = CliOptions::Command::Clean;
     } else if (command == u"login-items") {
         options.command = CliOptions::Command::LoginItems;
+    } else if (command == u"history") {
+        options.command = CliOptions::Command::History;
     } else if (command == u"--help" || command == u"-h" || command == u"help") {
         return {options, QString()};
     } else {
         return {std::nullopt, QStringLiteral("unknown command \u201c%1\u201d").arg(command)};
     }
     const bool clean = options.command == CliOptions::Command::Clean;
+    const bool history = options.command == CliOptions::Command::History;
     int first = 2;
     if (options.command == CliOptions::Command::LoginItems &&
         !parseLoginAction(argc, argv, &first, &options)) {
@@ -105,6 +110,15 @@ ParsedOptions parseCliOptions(int argc, char** argv) {
             options.json = true;
         } else if (arg == u"--yes" && clean) {
             options.yes = true;
+        } else if (arg == u"--dry-run" && clean) {
+            options.dryRun = true;
+        } else if (arg == u"--since" && history && value(&v)) {
+            options.since = QDateTime::fromString(v, Qt::ISODate);
+            if (!options.since.isValid()) {
+                return {std::nullopt, QStringLiteral("--since takes a date such as 2026-12-01 or "
+                                                     "2026-12-01T10:00:00Z, not \u201c%1\u201d")
+                                          .arg(v)};
+            }
         } else if ((arg == u"--home" || arg == u"--system-root" || arg == u"--volume") &&
                    value(&v)) {
             // An empty or relative folder would be taken from wherever the command runs.

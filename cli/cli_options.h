@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -7,7 +8,7 @@
 // The command line of sweepwell-cli, read from the raw argument bytes so that paths that
 // are not valid UTF-8 survive.
 struct CliOptions {
-    enum class Command { Scan, Clean, LoginItems, Help };
+    enum class Command { Scan, Clean, LoginItems, History, Help };
     enum class LoginAction { List, Enable, Disable };
 
     Command command = Command::Help;
@@ -19,6 +20,8 @@ struct CliOptions {
     QStringList names;
     bool json = false;
     bool yes = false;
+    bool dryRun = false;
+    QDateTime since;  // history: only attempts from then on; invalid for all
     LoginAction loginAction = LoginAction::List;
     QString loginItemPath;
 };

@@ -2,9 +2,11 @@
 
 #include "cli/clean_command.h"
 #include "cli/cli_options.h"
+#include "cli/history_command.h"
 #include "cli/login_items_command.h"
 #include "cli/report.h"
 #include "cli/scan_command.h"
+#include "engine/removal_log.h"
 #include "platform/metadata_search_tool.h"
 #include "platform/services.h"
 
@@ -29,7 +31,10 @@ int main(int argc, char** argv) {
         case CliOptions::Command::Scan:
             return runScanCommand(options);
         case CliOptions::Command::Clean:
+            if (!options.dryRun) QSRemovalLog::sharedLog().open(QStringLiteral("cli"));
             return runCleanCommand(options);
+        case CliOptions::Command::History:
+            return runHistoryCommand(options);
         case CliOptions::Command::LoginItems:
             return runLoginItemsCommand(options);
         case CliOptions::Command::Help:

@@ -239,6 +239,47 @@ QByteArray removalPlan(const QSRemovalPlan& plan) {
     return out;
 }
 
+quint64 sizeOfPlan(const QSRemovalPlan& plan) {
+    quint64 size = 0;
+    for (const auto& part : plan.parts()) {
+        for (const auto& file : part.files)
+            size += file->fileSize();
+    }
+    return size;
+}
+
+QByteArray dryRunText(const QSRemovalPlan& plan) {
+    return removalPlan(plan) + "Would remove " + QByteArray::number(plan.fileCount()) +
+           (plan.fileCount() == 1 ? " entry, freeing " : " entries, freeing ") +
+           formatSize(sizeOfPlan(plan)).toUtf8() + "; nothing was removed.\n";
+}
+
+QByteArray dryRunJson(const QSRemovalPlan& plan) {
+    JsonWriter json;
+    json.beginObject();
+    json.key(QStringLiteral("dryRun"));
+    json.value(true);
+    json.key(QStringLiteral("entries"));
+    json.beginArray();
+    for (const auto& part : plan.parts()) {
+        for (const auto& file : part.files) {
+            json.beginObject();
+            json.key(QStringLiteral("category"));
+            json.value(part.result->key());
+            json.key(QStringLiteral("path"));
+            json.value(file->path());
+            json.key(QStringLiteral("size"));
+            json.value(file->fileSize());
+            json.endObject();
+        }
+    }
+    json.endArray();
+    json.key(QStringLiteral("size"));
+    json.value(sizeOfPlan(plan));
+    json.endObject();
+    return json.document();
+}
+
 bool hasFailures(const QList<QSRemovedItemPtr>& removed) {
     for (const auto& item : removed) {
         if (!item->failedFiles().isEmpty()) return true;

@@ -4,7 +4,7 @@
 #include <QList>
 #include <QString>
 
-#include "cli/json_writer.h"
+#include "engine/json_writer.h"
 #include "engine/removal_plan.h"
 #include "engine/scan_model.h"
 
@@ -31,6 +31,10 @@ QByteArray scanJson(const QString& home, const QString& volume,
 
 // The entries a clean will remove, one line each.
 QByteArray removalPlan(const QSRemovalPlan& plan);
+// What a dry run shows: the plan and what it would free.
+QByteArray dryRunText(const QSRemovalPlan& plan);
+QByteArray dryRunJson(const QSRemovalPlan& plan);
+quint64 sizeOfPlan(const QSRemovalPlan& plan);
 QByteArray removalText(const QList<QSRemovedItemPtr>& removed);
 QByteArray removalJson(const QList<QSRemovedItemPtr>& removed);
 bool hasFailures(const QList<QSRemovedItemPtr>& removed);

@@ -270,7 +270,8 @@ bool QSDiskUtilities::answerForFailures(const QString& path,
     if (error) {
         // The first failure says why: the folder's own error is always 513.
         const platform::RemovalFailure& first = failures.front();
-        const platform::Error& cause = first.error.underlying ? *first.error.underlying : first.error;
+        const platform::Error& cause =
+            first.error.underlying ? *first.error.underlying : first.error;
         *error = platform::Error{
             platform::Error::Domain::Cocoa, platform::Error::kFileWriteNoPermission,
             QStringLiteral("Some items in \u201c%1\u201d could not be removed: \u201c%2\u201d: %3")

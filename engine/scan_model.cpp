@@ -7,6 +7,7 @@
 #include "engine/disk_utilities.h"
 #include "engine/dispatch.h"
 #include "engine/notification_center.h"
+#include "engine/removal_log.h"
 #include "platform/file_manager.h"
 #include "platform/file_path.h"
 #include "platform/folder_anchors.h"
@@ -324,8 +325,9 @@ QSRemovedItemPtr QSScanResult::removeFiles(const QList<QSScannedFilePtr>& files)
     for (const auto& file : files) {
         platform::Error error;
         const bool success = disk.removeItemAtPath(file->path(), file->identity(), &error);
-        records.append(std::make_shared<QSRemovedFile>(
-            file, success, success ? std::nullopt : std::optional<platform::Error>(error)));
+        const auto outcome = success ? std::nullopt : std::optional<platform::Error>(error);
+        QSRemovalLog::sharedLog().recordAttempt(key_, *file, outcome);
+        records.append(std::make_shared<QSRemovedFile>(file, success, outcome));
         freed += success ? file->fileSize() : partlyFreed(*file, error);
     }
     return QSRemovedItem::itemWithTitle(title_, freed, records);

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -49,6 +51,31 @@ Result runCli(const QList<QByteArray>& arguments) {
     return result;
 }
 
+// Starts the CLI without waiting for it; its output goes nowhere.
+pid_t spawnCli(const QList<QByteArray>& arguments) {
+    std::vector<QByteArray> storage = {QByteArray(SWEEPWELL_CLI_PATH)};
+    storage.insert(storage.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (QByteArray& a : storage)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int devNull = open("/dev/null", O_RDWR);
+        dup2(devNull, 0);
+        dup2(devNull, 1);
+        dup2(devNull, 2);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+// Where the CLI writes its removal log: the tests' own state folder.
+QString stateFolder() {
+    return qEnvironmentVariable("XDG_STATE_HOME") + QStringLiteral("/sweepwell");
+}
+
 // A raw JSON string value as it appears in the output, between its quotes.
 QByteArray rawJsonPathOf(const QByteArray& json, const QByteArray& marker) {
     const qsizetype at = json.indexOf(marker);
@@ -71,6 +98,7 @@ protected:
         list.append(rest);
         return list;
     }
+    void TearDown() override { QDir(stateFolder()).removeRecursively(); }
     FixtureHome home_;
     QByteArray badName_;
 };
@@ -156,6 +184,63 @@ TEST_F(CliCleanTest, APathThatNamesNothingListedStopsTheWholeClean) {
         EXPECT_TRUE(clean.err.contains("no listed entry is named " + typo))
             << clean.err.constData();
         EXPECT_TRUE(exists(platform::decodePath(good)));
+    }
+}
+
+TEST_F(CliCleanTest, ADryRunShowsThePlanAndRemovesAndLogsNothing) {
+    const Result dry = runCli(args({"--dry-run"}));
+    EXPECT_EQ(dry.status, 0) << dry.err.constData();
+    EXPECT_TRUE(dry.out.contains("Would remove 2 entries, freeing 150.00 bytes"))
+        << dry.out.constData();
+    EXPECT_TRUE(exists(home_.abs(QStringLiteral("Library/Caches/org.example.keep/data"))));
+    EXPECT_FALSE(exists(stateFolder() + QStringLiteral("/removals.jsonl")));
+}
+
+TEST_F(CliCleanTest, HistoryTellsWhatWasRemovedFromWhereAndWhen) {
+    const QByteArray keep =
+        platform::encodePath(home_.abs(QStringLiteral("Library/Caches/org.example.keep")));
+    ASSERT_EQ(runCli(args({"--path", keep, "--yes"})).status, 0);
+
+    const Result text = runCli({"history"});
+    EXPECT_EQ(text.status, 0);
+    EXPECT_TRUE(text.out.contains("application-caches  removed  50.00 bytes  " + keep))
+        << text.out.constData();
+    EXPECT_TRUE(text.out.contains("1 removed, 0 failed, 50.00 bytes freed"));
+    const Result json = runCli({"history", "--json", "--category", "application-caches"});
+    const QJsonArray entries = QJsonDocument::fromJson(json.out).array();
+    ASSERT_EQ(entries.size(), 1) << json.out.constData();
+    EXPECT_EQ(entries[0].toObject().value(QStringLiteral("frontEnd")).toString(), u"cli");
+    EXPECT_TRUE(QJsonDocument::fromJson(runCli({"history", "--json", "--category", "trash"}).out)
+                    .array()
+                    .isEmpty());
+    EXPECT_TRUE(QJsonDocument::fromJson(runCli({"history", "--json", "--since", "2999-01-01"}).out)
+                    .array()
+                    .isEmpty());
+    EXPECT_EQ(runCli({"history", "--since", "yesterday"}).status, 2);
+}
+
+// A clean killed outright in the middle of its work leaves whole lines only, and every
+// line it wrote says the truth about its file.
+TEST_F(CliCleanTest, AKilledCleanLeavesOnlyCompleteTrueLines) {
+    for (int i = 0; i < 600; ++i) {
+        for (int j = 0; j < 10; ++j)
+            home_.file(QStringLiteral("Library/Caches/app%1/f%2").arg(i).arg(j), 1);
+    }
+    const QString log = stateFolder() + QStringLiteral("/removals.jsonl");
+    const pid_t pid = spawnCli(args({"--yes"}));
+    waitUntil([&] { return readAll(log).count('\n') >= 50; });
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+
+    const QList<QByteArray> lines = readAll(log).split('\n');
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_TRUE(lines.last().isEmpty()) << "the last line is not complete";
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+        const QJsonObject entry = QJsonDocument::fromJson(lines[i]).object();
+        ASSERT_FALSE(entry.isEmpty()) << lines[i].constData();
+        if (entry.value(QStringLiteral("outcome")).toString() == u"removed") {
+            EXPECT_FALSE(exists(entry.value(QStringLiteral("path")).toString()));
+        }
     }
 }
 

@@ -5,8 +5,8 @@
 #include <QProcess>
 
 #include "cli/cli_options.h"
-#include "cli/json_writer.h"
 #include "cli/report.h"
+#include "engine/json_writer.h"
 #include "platform/file_path.h"
 #include "tests/support/fixture_home.h"
 

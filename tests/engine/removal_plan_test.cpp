@@ -3,9 +3,12 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QJsonObject>
+#include <QTemporaryDir>
 
 #include "engine/categories/application_caches_item.h"
 #include "engine/categories/message_attachments_item.h"
+#include "engine/removal_log.h"
 #include "engine/removal_plan.h"
 #include "engine/scanner.h"
 #include "platform/file_manager.h"
@@ -199,6 +202,71 @@ TEST_F(RemovalPlanTest, AFolderRemovedInPartSaysWhatFailedAndWhyAndCountsWhatWas
                              "\u201c%1/locked/kept\u201d: Operation not permitted")
                   .arg(folder));
     EXPECT_EQ(removed.first()->size(), 20u);
+}
+
+}  // namespace
+
+namespace {
+
+class RemovalLogTest : public RemovalPlanTest {
+protected:
+    void SetUp() override {
+        QSRemovalLog::sharedLog().open(QStringLiteral("test"), folder_.path());
+    }
+    void TearDown() override { QSRemovalLog::sharedLog().close(); }
+    QTemporaryDir folder_;
+};
+
+TEST_F(RemovalLogTest, EveryAttemptIsOneCompleteLineSayingWhatHappenedAndWhy) {
+    auto removed = entryAt(home.file(QStringLiteral("removed"), 5), 5, true);
+    auto changed = entryAt(home.file(QStringLiteral("changed"), 5), 5, true);
+    home.write(QStringLiteral("changed"), "other content");
+    deletePlanNow(
+        QSRemovalPlan::planWithResults({resultOf(QStringLiteral("Caches"), {removed, changed})}));
+
+    const QByteArray log = readAll(folder_.path() + QStringLiteral("/removals.jsonl"));
+    EXPECT_EQ(log.count('\n'), 2);
+    const auto entries = QSRemovalLog::readEntries(folder_.path());
+    ASSERT_EQ(entries.size(), 2);
+    EXPECT_EQ(entries[0].value(QStringLiteral("frontEnd")).toString(), u"test");
+    EXPECT_EQ(entries[0].value(QStringLiteral("category")).toString(), u"caches");
+    EXPECT_EQ(entries[0].value(QStringLiteral("path")).toString(), removed->path());
+    EXPECT_EQ(entries[0].value(QStringLiteral("outcome")).toString(), u"removed");
+    EXPECT_EQ(entries[0].value(QStringLiteral("size")).toInt(), 5);
+    EXPECT_TRUE(entries[0].value(QStringLiteral("error")).isNull());
+    EXPECT_EQ(entries[0]
+                  .value(QStringLiteral("identity"))
+                  .toObject()
+                  .value(QStringLiteral("inode"))
+                  .toDouble(),
+              double(removed->identity().inode));
+    EXPECT_EQ(entries[1].value(QStringLiteral("outcome")).toString(), u"changed");
+    EXPECT_EQ(entries[1]
+                  .value(QStringLiteral("error"))
+                  .toObject()
+                  .value(QStringLiteral("reason"))
+                  .toString(),
+              u"The file changed after the scan.");
+}
+
+TEST_F(RemovalLogTest, RotatesAndReadsTheKeptFilesOldestFirst) {
+    QSRemovalLog::sharedLog().open(QStringLiteral("test"), folder_.path(), 1000);
+    QList<QSScannedFilePtr> files;
+    for (int i = 0; i < 40; ++i)
+        files.append(
+            entryAt(home.file(QStringLiteral("f%1").arg(i, 2, 10, QChar(u'0')), 1), 1, true));
+    deletePlanNow(QSRemovalPlan::planWithResults({resultOf(QStringLiteral("Caches"), files)}));
+
+    EXPECT_TRUE(exists(folder_.path() + QStringLiteral("/removals.jsonl.3")));
+    EXPECT_FALSE(exists(folder_.path() + QStringLiteral("/removals.jsonl.4")));
+    const auto entries = QSRemovalLog::readEntries(folder_.path(), 1000);
+    ASSERT_FALSE(entries.isEmpty());
+    EXPECT_LT(entries.size(), 40);
+    EXPECT_EQ(entries.last().value(QStringLiteral("path")).toString(), files.last()->path());
+    for (qsizetype i = 1; i < entries.size(); ++i) {
+        EXPECT_LT(entries[i - 1].value(QStringLiteral("path")).toString(),
+                  entries[i].value(QStringLiteral("path")).toString());
+    }
 }
 
 }  // namespace

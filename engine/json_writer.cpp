@@ -1,4 +1,4 @@
-#include "cli/json_writer.h"
+#include "engine/json_writer.h"
 
 namespace {
 
@@ -39,6 +39,7 @@ QByteArray JsonWriter::quoted(const QString& text) {
 }
 
 void JsonWriter::newline() {
+    if (layout_ == Layout::OneLine) return;
     out_.append('\n');
     out_.append(QByteArray(levels_.size() * 2, ' '));
 }

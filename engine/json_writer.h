@@ -7,9 +7,12 @@
 // A small streaming JSON writer. QJsonDocument cannot carry the lone surrogates that
 // stand for bytes of names that are not valid UTF-8 (see platform/file_path.h); this
 // writer escapes them as "\udcXX", the form Python's surrogateescape reads back, and
-// sweepwell-cli --path accepts.
+// sweepwell-cli --json-path reads.
 class JsonWriter {
 public:
+    enum class Layout { Indented, OneLine };
+    explicit JsonWriter(Layout layout = Layout::Indented) : layout_(layout) {}
+
     void beginObject();
     void endObject();
     void beginArray();
@@ -23,7 +26,7 @@ public:
     void value(int number) { value(qint64(number)); }
     void null();
 
-    // The document, indented by two spaces, with a final newline.
+    // The document, indented by two spaces or on one line, with a final newline.
     QByteArray document() const { return out_ + '\n'; }
     static QByteArray quoted(const QString& text);
 
@@ -38,4 +41,5 @@ private:
     QByteArray out_;
     QVector<Level> levels_;
     bool afterKey_ = false;
+    Layout layout_;
 };
