@@ -1,5 +1,6 @@
 #include "cli/clean_command.h"
 
+#include <signal.h>
 #include <unistd.h>
 #include <QCoreApplication>
 #include <QSet>
@@ -32,6 +33,42 @@ QStringList selectNamedEntries(const QList<QSScanResultPtr>& results, const CliO
     }
     return unmatchedPaths.values() + unmatchedNames.values();
 }
+
+// While a removal runs, SIGINT and SIGTERM stop it after the entries in hand instead of
+// killing the process in the middle of one, so that what was done can be reported.
+class StopOnSignals {
+public:
+    explicit StopOnSignals(const QSRemovalPlan& plan) {
+        plan_.store(&plan);
+        struct sigaction action = {};
+        action.sa_handler = &StopOnSignals::handle;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &previousInt_);
+        sigaction(SIGTERM, &action, &previousTerm_);
+    }
+    ~StopOnSignals() {
+        sigaction(SIGINT, &previousInt_, nullptr);
+        sigaction(SIGTERM, &previousTerm_, nullptr);
+        plan_.store(nullptr);
+    }
+    StopOnSignals(const StopOnSignals&) = delete;
+    StopOnSignals& operator=(const StopOnSignals&) = delete;
+
+    // The signal that stopped the removal, or 0.
+    static int received() { return received_; }
+
+private:
+    static void handle(int signal) {
+        received_ = signal;
+        // Stopping sets a lock-free atomic, which a handler may do.
+        if (const QSRemovalPlan* plan = plan_.load()) plan->stop();
+    }
+
+    static inline volatile sig_atomic_t received_ = 0;
+    static inline std::atomic<const QSRemovalPlan*> plan_{nullptr};
+    struct sigaction previousInt_ = {};
+    struct sigaction previousTerm_ = {};
+};
 
 bool confirmOnTerminal(const QByteArray& listing, const QSRemovalPlan& plan) {
     const quint64 size = report::sizeOfPlan(plan);
@@ -70,10 +107,17 @@ int removeAndReport(const QSRemovalPlan& plan, const CliOptions& options) {
         }
     }
     int status = 0;
+    const StopOnSignals stopOnSignals(plan);
     QSScanner::deletePlan(plan, [&](const QList<QSRemovedItemPtr>& removed) {
         report::printOut(options.json ? report::removalJson(removed)
                                       : report::removalText(removed));
         status = report::hasFailures(removed) ? 1 : 0;
+        if (const int signal = StopOnSignals::received()) {
+            report::printErr(QByteArray("sweepwell-cli: stopped by ") +
+                             (signal == SIGINT ? "SIGINT" : "SIGTERM") +
+                             "; the entries above are all that was attempted.\n");
+            status = 128 + signal;
+        }
         QCoreApplication::exit(status);
     });
     QCoreApplication::exec();

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QList>
+#include <atomic>
+#include <memory>
 
 #include "engine/scan_model.h"
 
@@ -26,6 +28,13 @@ public:
     qsizetype fileCount() const;
     bool isEmpty() const { return fileCount() == 0; }
 
+    // Stops a running removal after the entries in hand; safe to set from a signal
+    // handler (a lock-free atomic).
+    void stop() const { stop_->store(true); }
+    bool stopped() const { return stop_->load(); }
+    std::shared_ptr<const std::atomic<bool>> stopFlag() const { return stop_; }
+
 private:
     QList<Part> parts_;
+    std::shared_ptr<std::atomic<bool>> stop_ = std::make_shared<std::atomic<bool>>(false);
 };

@@ -301,7 +301,8 @@ void QSScanResult::deleteWithCompletionBlock(DeleteCompletion block) {
     deleteFiles(filesToRemove(), std::move(block));
 }
 
-void QSScanResult::deleteFiles(const QList<QSScannedFilePtr>& files, DeleteCompletion block) {
+void QSScanResult::deleteFiles(const QList<QSScannedFilePtr>& files, DeleteCompletion block,
+                               StopFlag stop) {
     // Nothing ever empties the result's folder or turns a path marker into a path: only
     // the entries taken are removed.
     if (path_.isNull() && detailArray_.isEmpty()) {
@@ -310,12 +311,13 @@ void QSScanResult::deleteFiles(const QList<QSScannedFilePtr>& files, DeleteCompl
     }
     auto queue =
         dispatch::SerialQueue::create(queueLabelForTitle(QStringLiteral("delete."), title_));
-    queue->async([self = shared_from_this(), files, block = std::move(block)] {
-        block(true, self->removeFiles(files));
+    queue->async([self = shared_from_this(), files, block = std::move(block), stop] {
+        block(true, self->removeFiles(files, stop));
     });
 }
 
-QSRemovedItemPtr QSScanResult::removeFiles(const QList<QSScannedFilePtr>& files) const {
+QSRemovedItemPtr QSScanResult::removeFiles(const QList<QSScannedFilePtr>& files,
+                                           const StopFlag& stop) const {
     if (files.isEmpty() && detailArray_.isEmpty()) {
         return QSRemovedItem::itemWithTitle(title_, 0, std::nullopt);
     }
@@ -323,6 +325,7 @@ QSRemovedItemPtr QSScanResult::removeFiles(const QList<QSScannedFilePtr>& files)
     quint64 freed = 0;
     auto& disk = QSDiskUtilities::sharedInstance();
     for (const auto& file : files) {
+        if (stop && stop->load()) break;
         platform::Error error;
         const bool success = disk.removeItemAtPath(file->path(), file->identity(), &error);
         const auto outcome = success ? std::nullopt : std::optional<platform::Error>(error);
@@ -333,7 +336,8 @@ QSRemovedItemPtr QSScanResult::removeFiles(const QList<QSScannedFilePtr>& files)
     return QSRemovedItem::itemWithTitle(title_, freed, records);
 }
 
-void QSUnremovableScanResult::deleteFiles(const QList<QSScannedFilePtr>&, DeleteCompletion block) {
+void QSUnremovableScanResult::deleteFiles(const QList<QSScannedFilePtr>&, DeleteCompletion block,
+                                          StopFlag) {
     block(true, QSRemovedItem::itemWithTitle(title(), 0, std::nullopt));
 }
 

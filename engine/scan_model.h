@@ -224,11 +224,14 @@ public:
     // Deletes what filesToRemove() names at this moment and calls the block exactly once.
     void deleteWithCompletionBlock(DeleteCompletion block);
     // Removes exactly these entries (taken by a removal plan), each only while it is
-    // still what the scan saw, and calls the block exactly once.
-    virtual void deleteFiles(const QList<QSScannedFilePtr>& files, DeleteCompletion block);
+    // still what the scan saw, and calls the block exactly once. Once `stop` is set, the
+    // entries not yet begun are left alone (and not recorded).
+    using StopFlag = std::shared_ptr<const std::atomic<bool>>;
+    virtual void deleteFiles(const QList<QSScannedFilePtr>& files, DeleteCompletion block,
+                             StopFlag stop = nullptr);
 
 private:
-    QSRemovedItemPtr removeFiles(const QList<QSScannedFilePtr>& files) const;
+    QSRemovedItemPtr removeFiles(const QList<QSScannedFilePtr>& files, const StopFlag& stop) const;
 
     QString title_;
     QString key_;
@@ -244,7 +247,8 @@ class QSUnremovableScanResult : public QSScanResult {
 public:
     using QSScanResult::QSScanResult;
     bool removesFiles() const override { return false; }
-    void deleteFiles(const QList<QSScannedFilePtr>& files, DeleteCompletion block) override;
+    void deleteFiles(const QList<QSScannedFilePtr>& files, DeleteCompletion block,
+                     StopFlag stop = nullptr) override;
 };
 
 // Base of every scan category. Most categories name their folder and rely on the

@@ -101,7 +101,8 @@ void QSScanner::deleteItems(const QList<QSScanResultPtr>& items, DeleteCompletio
 
 void QSScanner::deletePlan(const QSRemovalPlan& plan, DeleteCompletion completionBlock) {
     auto queue = dispatch::SerialQueue::create(dispatch::queueLabel(QStringLiteral("delete")));
-    queue->async([parts = plan.parts(), completionBlock = std::move(completionBlock)] {
+    queue->async([parts = plan.parts(), stop = plan.stopFlag(),
+                  completionBlock = std::move(completionBlock)] {
         // Nothing to delete still completes, once, with an empty list.
         if (parts.isEmpty()) {
             dispatch::dispatchMain([completionBlock] { completionBlock({}); });
@@ -116,7 +117,8 @@ void QSScanner::deletePlan(const QSRemovalPlan& plan, DeleteCompletion completio
         const qsizetype total = parts.size();
         for (const auto& part : parts) {
             part.result->deleteFiles(
-                part.files, [progress, total, completionBlock](bool, QSRemovedItemPtr item) {
+                part.files,
+                [progress, total, completionBlock](bool, QSRemovedItemPtr item) {
                     std::lock_guard lock(progress->mutex);
                     if (item) progress->removed.append(item);
                     if (++progress->finished == total) {
@@ -124,7 +126,8 @@ void QSScanner::deletePlan(const QSRemovalPlan& plan, DeleteCompletion completio
                             completionBlock(removed);
                         });
                     }
-                });
+                },
+                stop);
         }
     });
 }

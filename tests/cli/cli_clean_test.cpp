@@ -51,8 +51,8 @@ Result runCli(const QList<QByteArray>& arguments) {
     return result;
 }
 
-// Starts the CLI without waiting for it; its output goes nowhere.
-pid_t spawnCli(const QList<QByteArray>& arguments) {
+// Starts the CLI without waiting for it; its output goes to `out`, or nowhere.
+pid_t spawnCli(const QList<QByteArray>& arguments, int out = -1) {
     std::vector<QByteArray> storage = {QByteArray(SWEEPWELL_CLI_PATH)};
     storage.insert(storage.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
@@ -63,7 +63,7 @@ pid_t spawnCli(const QList<QByteArray>& arguments) {
     if (pid == 0) {
         const int devNull = open("/dev/null", O_RDWR);
         dup2(devNull, 0);
-        dup2(devNull, 1);
+        dup2(out >= 0 ? out : devNull, 1);
         dup2(devNull, 2);
         execv(argv[0], argv.data());
         _exit(127);
@@ -242,6 +242,31 @@ TEST_F(CliCleanTest, AKilledCleanLeavesOnlyCompleteTrueLines) {
             EXPECT_FALSE(exists(entry.value(QStringLiteral("path")).toString()));
         }
     }
+}
+
+TEST_F(CliCleanTest, AnInterruptedCleanFinishesTheEntryInHandAndSaysWhatItDid) {
+    for (int i = 0; i < 600; ++i) {
+        for (int j = 0; j < 10; ++j)
+            home_.file(QStringLiteral("Library/Caches/app%1/f%2").arg(i).arg(j), 1);
+    }
+    const QString log = stateFolder() + QStringLiteral("/removals.jsonl");
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    const pid_t pid = spawnCli(args({"--yes"}), out[1]);
+    close(out[1]);
+    waitUntil([&] { return readAll(log).count('\n') >= 50; });
+    kill(pid, SIGTERM);
+    const QByteArray report = readAllFromFd(out[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal";
+    EXPECT_EQ(WEXITSTATUS(status), 128 + SIGTERM);
+    const qsizetype attempts = readAll(log).count('\n');
+    EXPECT_LT(attempts, 602) << "nothing was left";
+    EXPECT_TRUE(report.contains("removed " + QByteArray::number(attempts) + " of " +
+                                QByteArray::number(attempts) + " entries"))
+        << report.constData();
 }
 
 TEST_F(CliCleanTest, WithoutATerminalOrYesNothingIsRemoved) {
