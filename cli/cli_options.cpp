@@ -165,41 +165,17 @@ std::optional<QString> decodeJsonString(const QString& text) {
             continue;
         }
         if (++i >= text.size()) return std::nullopt;
-        switch (text.at(i).unicode()) {
-            case u'"':
-                out += u'"';
-                break;
-            case u'\\':
-                out += u'\\';
-                break;
-            case u'/':
-                out += u'/';
-                break;
-            case u'b':
-                out += u'\b';
-                break;
-            case u'f':
-                out += u'\f';
-                break;
-            case u'n':
-                out += u'\n';
-                break;
-            case u'r':
-                out += u'\r';
-                break;
-            case u't':
-                out += u'\t';
-                break;
-            case u'u': {
-                const auto unit = hexUnit(text.mid(i + 1, 4));
-                if (!unit) return std::nullopt;
-                out += QChar(*unit);
-                i += 4;
-                break;
-            }
-            default:
-                return std::nullopt;
+        // The single-character escapes of JSON, and what each stands for.
+        static const QString escaped = QStringLiteral("\"\\/bfnrt");
+        static const QString meant = QStringLiteral("\"\\/\b\f\n\r\t");
+        if (const qsizetype simple = escaped.indexOf(text.at(i)); simple >= 0) {
+            out += meant.at(simple);
+            continue;
         }
+        const auto unit = text.at(i) == u'u' ? hexUnit(text.mid(i + 1, 4)) : std::nullopt;
+        if (!unit) return std::nullopt;
+        out += QChar(*unit);
+        i += 4;
     }
     return namesOnlyBytesOrCharacters(out) ? std::optional<QString>(out) : std::nullopt;
 }

@@ -21,38 +21,10 @@ struct Result {
     QByteArray err;
 };
 
-// Runs the CLI with arguments passed as raw bytes, the way a script hands over a path
-// (QProcess would re-encode them). Standard input is /dev/null: there is no terminal.
-Result runCli(const QList<QByteArray>& arguments) {
-    std::vector<QByteArray> storage = {QByteArray(SWEEPWELL_CLI_PATH)};
-    storage.insert(storage.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (QByteArray& a : storage)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    int out[2], err[2];
-    if (pipe(out) != 0 || pipe(err) != 0) return {-1, {}, {}};
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int devNull = open("/dev/null", O_RDONLY);
-        dup2(devNull, 0);
-        dup2(out[1], 1);
-        dup2(err[1], 2);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    close(out[1]);
-    close(err[1]);
-    // Error output is small; reading stdout first cannot dead-lock on it.
-    Result result{-1, readAllFromFd(out[0]), readAllFromFd(err[0])};
-    int status = 0;
-    waitpid(pid, &status, 0);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
-
-// Starts the CLI without waiting for it; its output goes to `out`, or nowhere.
-pid_t spawnCli(const QList<QByteArray>& arguments, int out = -1) {
+// Starts the CLI with arguments passed as raw bytes, the way a script hands over a path
+// (QProcess would re-encode them), without waiting for it. Standard input is /dev/null:
+// there is no terminal; output goes to the descriptors given, or nowhere.
+pid_t spawnCli(const QList<QByteArray>& arguments, int out = -1, int err = -1) {
     std::vector<QByteArray> storage = {QByteArray(SWEEPWELL_CLI_PATH)};
     storage.insert(storage.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
@@ -64,11 +36,25 @@ pid_t spawnCli(const QList<QByteArray>& arguments, int out = -1) {
         const int devNull = open("/dev/null", O_RDWR);
         dup2(devNull, 0);
         dup2(out >= 0 ? out : devNull, 1);
-        dup2(devNull, 2);
+        dup2(err >= 0 ? err : devNull, 2);
         execv(argv[0], argv.data());
         _exit(127);
     }
     return pid;
+}
+
+Result runCli(const QList<QByteArray>& arguments) {
+    int out[2], err[2];
+    if (pipe(out) != 0 || pipe(err) != 0) return {-1, {}, {}};
+    const pid_t pid = spawnCli(arguments, out[1], err[1]);
+    close(out[1]);
+    close(err[1]);
+    // Error output is small; reading stdout first cannot dead-lock on it.
+    Result result{-1, readAllFromFd(out[0]), readAllFromFd(err[0])};
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
 }
 
 // Where the CLI writes its removal log: the tests' own state folder.
