@@ -297,6 +297,12 @@ QList<QSScannedFilePtr> QSScanResult::filesToRemove() const {
     return files;
 }
 
+void QSScanResult::setAllFilesSelected(bool selected) {
+    if (!removesFiles()) return;
+    for (const auto& file : detailArray_)
+        file->setSelected(selected);
+}
+
 void QSScanResult::deleteWithCompletionBlock(DeleteCompletion block) {
     deleteFiles(filesToRemove(), std::move(block));
 }

@@ -221,6 +221,11 @@ public:
     // Nothing for a disabled result or one that never removes files.
     QList<QSScannedFilePtr> filesToRemove() const;
 
+    // Ticks or unticks every entry at once, as "select all" and "deselect all" do. A
+    // result whose entries are switches (login items) is left as it is: each of those is
+    // switched on its own, never in bulk.
+    void setAllFilesSelected(bool selected);
+
     // Deletes what filesToRemove() names at this moment and calls the block exactly once.
     void deleteWithCompletionBlock(DeleteCompletion block);
     // Removes exactly these entries (taken by a removal plan), each only while it is

@@ -84,6 +84,18 @@ TEST_F(RemovalPlanTest, TakesOnlyWhatARowShowsAndTheUserTicked) {
         EXPECT_TRUE(exists(kept->path())) << kept->path().toStdString();
 }
 
+TEST_F(RemovalPlanTest, SelectingAllNeverSwitchesALoginItem) {
+    auto item = entryAt(home.file(QStringLiteral("login-item"), 5), 5, false);
+    auto file = entryAt(home.file(QStringLiteral("cache"), 5), 5, false);
+    const auto loginItems = std::make_shared<QSUnremovableScanResult>(
+        QStringLiteral("Login Items"), QStringLiteral("actual-login-items"), 0,
+        QList<QSScannedFilePtr>{item}, QStringLiteral("large"));
+    loginItems->setAllFilesSelected(true);
+    resultOf(QStringLiteral("Caches"), {file})->setAllFilesSelected(true);
+    EXPECT_FALSE(item->selected());
+    EXPECT_TRUE(file->selected());
+}
+
 TEST_F(RemovalPlanTest, TicksChangedAfterConfirmationDoNotChangeThePlan) {
     auto ticked = entryAt(home.file(QStringLiteral("ticked"), 5), 5, true);
     auto later = entryAt(home.file(QStringLiteral("ticked-later"), 5), 5, false);
