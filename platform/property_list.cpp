@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <memory>
 
 #include "platform/file_path.h"
 #include "platform/unique_fd.h"
@@ -158,9 +159,16 @@ private:
     bool readable_ = false;
 };
 
-// Whether a binary list nests at most kMaxPropertyListDepth arrays, dictionaries and sets
-// deep and refers to no object that is missing or that holds the referrer, all of which
-// libplist refuses. libplist compares each object with all its ancestors, in time
+// What the nesting checks find of a list.
+enum class Nesting {
+    WithinLimit,
+    Refused,
+    Unchecked,  // too large for the memory the check needs
+};
+
+// Tells whether a binary list nests at most kMaxPropertyListDepth arrays, dictionaries and
+// sets deep and refers to no object that is missing or that holds the referrer, all of
+// which libplist refuses. libplist compares each object with all its ancestors, in time
 // quadratic in the depth; this walk reads each object once, on a stack of its own. It
 // follows references as libplist does; an object it cannot read is a leaf here, as
 // libplist refuses it anyway. Objects are told apart by their offset: two indices of one
@@ -180,11 +188,14 @@ public:
                     table_ < end && objects_ <= (end - table_) / offsetSize_;
     }
 
-    bool withinLimit() {
-        if (!walkable_) return true;
-        marks_.assign(size_t(table_), kUnseen);
+    Nesting walk() {
+        if (!walkable_) return Nesting::WithinLimit;
+        // Zeroed pages fresh from the system: a walk that stops early touches only the
+        // marks it sets, however long the list.
+        marks_.reset(static_cast<quint16*>(std::calloc(size_t(table_), sizeof(quint16))));
+        if (!marks_) return Nesting::Unchecked;
         path_.reserve(kMaxPropertyListDepth);
-        if (!enter(objectOffset(root_))) return false;
+        if (!enter(objectOffset(root_))) return Nesting::Refused;
         while (!path_.empty()) {
             Frame& top = path_.back();
             if (top.next == top.refCount) {
@@ -193,9 +204,9 @@ public:
             }
             const quint64 ref = readWideBigEndian(data_, top.refs + top.next * refSize_, refSize_);
             ++top.next;
-            if (ref >= objects_ || !enter(objectOffset(ref))) return false;
+            if (ref >= objects_ || !enter(objectOffset(ref))) return Nesting::Refused;
         }
-        return true;
+        return Nesting::WithinLimit;
     }
 
 private:
@@ -282,7 +293,7 @@ private:
     const quint64 root_;
     const quint64 table_;
     bool walkable_ = false;
-    std::vector<quint16> marks_;
+    std::unique_ptr<quint16[], decltype(&std::free)> marks_{nullptr, &std::free};
     std::vector<Frame> path_;
 };
 
@@ -374,9 +385,10 @@ quint64 xmlNestingBound(const QByteArray& data) {
     return count;
 }
 
-bool nestingWithinLimit(const QByteArray& data, const std::optional<BinaryTrailer>& trailer) {
-    if (!isBinary(data)) return xmlNestingWithinLimit(data);
-    return !trailer || BinaryNesting(data, *trailer).withinLimit();
+Nesting nesting(const QByteArray& data, const std::optional<BinaryTrailer>& trailer) {
+    if (!isBinary(data))
+        return xmlNestingWithinLimit(data) ? Nesting::WithinLimit : Nesting::Refused;
+    return trailer ? BinaryNesting(data, *trailer).walk() : Nesting::WithinLimit;
 }
 
 // The stack a parse of `data` may need, or 0 when that is more than we reserve.
@@ -516,7 +528,15 @@ Parse parse(const QByteArray& data, bool wantValue) {
         return result;
     }
     const std::optional<BinaryTrailer> trailer = binaryTrailer(data);
-    if (!nestingWithinLimit(data, trailer)) return result;
+    switch (nesting(data, trailer)) {
+        case Nesting::WithinLimit:
+            break;
+        case Nesting::Refused:
+            return result;
+        case Nesting::Unchecked:
+            result.status = PropertyListStatus::Unexamined;
+            return result;
+    }
     const size_t stack = stackFor(data, trailer);
     const bool ran =
         stack != 0 && runWithStack(stack, [&] {
@@ -551,6 +571,7 @@ FileContent readFile(const QString& path) {
     if (fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode)) {
         content.status = st.st_size > kMaxPropertyListFileBytes ? PropertyListStatus::Unexamined
                                                                 : PropertyListStatus::Parsed;
+        if (content.status == PropertyListStatus::Parsed) content.bytes.reserve(st.st_size);
     }
     // Read to the end rather than to the size seen, which may change while we read.
     char buffer[64 * 1024];

@@ -24,9 +24,9 @@ enum class PropertyListStatus {
 
 // The largest file read in full; a preference file is a few kilobytes.
 inline constexpr qint64 kMaxPropertyListFileBytes = qint64(64) << 20;
-// The most arrays, dictionaries and sets a list may nest, far beyond any real list (they
-// nest a dozen levels at most). Deeper lists are refused before libplist sees them: it
-// needs time quadratic in the depth of a binary list, and stack in proportion to either.
+// The most arrays, dictionaries and sets a list may nest, far beyond any real list. Deeper
+// lists are refused before libplist sees them: it needs time quadratic in the depth of a
+// binary list, and stack in proportion to the depth of either kind.
 inline constexpr int kMaxPropertyListDepth = 512;
 
 PropertyListStatus checkPropertyList(const QByteArray& data);
