@@ -31,27 +31,34 @@ int referenceSize(qsizetype objects) {
     return objects > 0xffff ? 4 : 2;
 }
 
-// A binary list of the given encoded objects, the first being the root, with four-byte
-// offsets; `offsetOf` may give an object the offset of another.
+// The objects written after the header, then their four-byte offsets, then the trailer
+// naming the first object as the root.
+QByteArray binaryList(const QByteArray& objects, const QByteArray& offsets, qsizetype count) {
+    QByteArray out = "bplist00" + objects + offsets;
+    out.append(QByteArray(6, '\0'));
+    out.append(char(4));  // offset size
+    out.append(char(referenceSize(count)));
+    appendBigEndian(out, quint64(count), 8);
+    appendBigEndian(out, 0, 8);  // root object
+    appendBigEndian(out, 8 + quint64(objects.size()), 8);
+    return out;
+}
+
+// A binary list of the given encoded objects, the first being the root; `offsetOf` may
+// give an object the offset of another.
 QByteArray binaryList(
     const QList<QByteArray>& objects,
     const std::function<int(int)>& offsetOf = [](int i) { return i; }) {
-    QByteArray out("bplist00");
-    QList<quint64> offsets;
+    QByteArray body;
+    QList<quint64> starts;
     for (const QByteArray& object : objects) {
-        offsets.append(quint64(out.size()));
-        out.append(object);
+        starts.append(8 + quint64(body.size()));
+        body.append(object);
     }
-    const quint64 table = quint64(out.size());
+    QByteArray offsets;
     for (int i = 0; i < objects.size(); ++i)
-        appendBigEndian(out, offsets[offsetOf(i)], 4);
-    out.append(QByteArray(6, '\0'));
-    out.append(char(4));  // offset size
-    out.append(char(referenceSize(objects.size())));
-    appendBigEndian(out, quint64(objects.size()), 8);
-    appendBigEndian(out, 0, 8);  // root object
-    appendBigEndian(out, table, 8);
-    return out;
+        appendBigEndian(offsets, starts[offsetOf(i)], 4);
+    return binaryList(body, offsets, objects.size());
 }
 
 QByteArray reference(int index, int bytes = 2) {
@@ -64,14 +71,15 @@ QByteArray reference(int index, int bytes = 2) {
 // `childOf(i)`, or an empty array when that is negative.
 QByteArray binaryArrays(int count, const std::function<int(int)>& childOf) {
     const int bytes = referenceSize(count);
-    QList<QByteArray> objects;
-    objects.reserve(count);
+    QByteArray objects;
+    QByteArray offsets;
     for (int i = 0; i < count; ++i) {
+        appendBigEndian(offsets, 8 + quint64(objects.size()), 4);
         const int child = childOf(i);
-        objects.append(child < 0 ? QByteArray(1, char(0xA0))
-                                 : char(0xA1) + reference(child, bytes));
+        objects.append(char(child < 0 ? 0xA0 : 0xA1));
+        if (child >= 0) appendBigEndian(objects, quint64(child), bytes);
     }
-    return binaryList(objects);
+    return binaryList(objects, offsets, count);
 }
 
 // `levels` arrays, each holding the next.
