@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <memory>
 
 #include "platform/file_path.h"
 #include "platform/unique_fd.h"
@@ -40,12 +41,19 @@ quint64 readBigEndian(const QByteArray& data, qsizetype offset, int bytes) {
     return value;
 }
 
+// The same for a field of any width; past eight bytes libplist reads the last eight.
+quint64 readWideBigEndian(const QByteArray& data, quint64 offset, quint64 bytes) {
+    const quint64 skipped = bytes > 8 ? bytes - 8 : 0;
+    return readBigEndian(data, qsizetype(offset + skipped), int(bytes - skipped));
+}
+
 // The fixed 32-byte trailer that ends a binary list: the sizes of offsets and object
-// references, the object count and where the offset table starts.
+// references, the object count, the top object and where the offset table starts.
 struct BinaryTrailer {
     int offsetSize = 0;
     int refSize = 0;
     quint64 objects = 0;
+    quint64 root = 0;
     quint64 table = 0;
 };
 
@@ -53,7 +61,8 @@ std::optional<BinaryTrailer> binaryTrailer(const QByteArray& data) {
     const qsizetype size = data.size();
     if (!isBinary(data) || size < 8 + 32) return std::nullopt;
     return BinaryTrailer{int(quint8(data[size - 26])), int(quint8(data[size - 25])),
-                         readBigEndian(data, size - 24, 8), readBigEndian(data, size - 8, 8)};
+                         readBigEndian(data, size - 24, 8), readBigEndian(data, size - 16, 8),
+                         readBigEndian(data, size - 8, 8)};
 }
 
 // A binary list nests at most once per object, since libplist refuses to visit an object
@@ -150,6 +159,215 @@ private:
     bool readable_ = false;
 };
 
+// What the nesting checks find of a list.
+enum class Nesting {
+    WithinLimit,
+    Refused,
+    Unchecked,  // too large for the memory the check needs
+};
+
+// Tells whether a binary list nests at most kMaxPropertyListDepth arrays, dictionaries and
+// sets deep and refers to no object that is missing or that holds the referrer, all of
+// which libplist refuses. libplist compares each object with all its ancestors, in time
+// quadratic in the depth; this walk reads each object once, on a stack of its own. It
+// follows references as libplist does; an object it cannot read is a leaf here, as
+// libplist refuses it anyway. Objects are told apart by their offset: two indices of one
+// offset hold the same thing, and a list of shared objects would otherwise be walked once
+// per index.
+class BinaryNesting {
+public:
+    BinaryNesting(const QByteArray& data, const BinaryTrailer& trailer)
+        : data_(data),
+          offsetSize_(quint64(trailer.offsetSize)),
+          refSize_(quint64(trailer.refSize)),
+          objects_(trailer.objects),
+          root_(trailer.root),
+          table_(trailer.table) {
+        const quint64 end = quint64(data_.size()) - 32;
+        walkable_ = offsetSize_ > 0 && refSize_ > 0 && root_ < objects_ && table_ >= 8 &&
+                    table_ < end && objects_ <= (end - table_) / offsetSize_;
+    }
+
+    Nesting walk() {
+        if (!walkable_) return Nesting::WithinLimit;
+        // Zeroed pages fresh from the system: a walk that stops early touches only the
+        // marks it sets, however long the list.
+        marks_.reset(static_cast<quint16*>(std::calloc(size_t(table_), sizeof(quint16))));
+        if (!marks_) return Nesting::Unchecked;
+        path_.reserve(kMaxPropertyListDepth);
+        if (!enter(objectOffset(root_))) return Nesting::Refused;
+        while (!path_.empty()) {
+            Frame& top = path_.back();
+            if (top.next == top.refCount) {
+                finish();
+                continue;
+            }
+            const quint64 ref = readWideBigEndian(data_, top.refs + top.next * refSize_, refSize_);
+            ++top.next;
+            if (ref >= objects_ || !enter(objectOffset(ref))) return Nesting::Refused;
+        }
+        return Nesting::WithinLimit;
+    }
+
+private:
+    // A mark is kUnseen, kOnPath, or the height of a finished object plus one: the number of
+    // containers on its deepest path down, itself included.
+    static constexpr quint16 kUnseen = 0;
+    static constexpr quint16 kOnPath = 0xffff;
+
+    struct Frame {
+        quint64 offset = 0;
+        quint64 refs = 0;  // where its references start
+        quint64 refCount = 0;
+        quint64 next = 0;
+        quint16 childHeight = 0;  // the greatest among its children finished so far
+    };
+
+    quint8 byteAt(quint64 offset) const { return quint8(data_[qsizetype(offset)]); }
+
+    quint64 objectOffset(quint64 index) const {
+        return readWideBigEndian(data_, table_ + index * offsetSize_, offsetSize_);
+    }
+
+    // Pushes a container not seen before; false when that makes the list too deep or
+    // closes a cycle.
+    bool enter(quint64 offset) {
+        if (offset < 8 || offset >= table_) return true;
+        const quint16 mark = marks_[size_t(offset)];
+        if (mark == kOnPath) return false;
+        if (mark != kUnseen) return settle(quint16(mark - 1));
+        Frame frame;
+        if (!readContainer(offset, &frame)) {
+            marks_[size_t(offset)] = 1;
+            return true;
+        }
+        if (path_.size() >= size_t(kMaxPropertyListDepth)) return false;
+        marks_[size_t(offset)] = kOnPath;
+        path_.push_back(frame);
+        return true;
+    }
+
+    // Records the height of an object met again under the top container; false when the
+    // path through it is too deep.
+    bool settle(quint16 height) {
+        if (path_.size() + height > size_t(kMaxPropertyListDepth)) return false;
+        if (!path_.empty()) path_.back().childHeight = std::max(path_.back().childHeight, height);
+        return true;
+    }
+
+    // Pops the top container once its children are done; the checks made on the way down
+    // keep every path through it within the limit.
+    void finish() {
+        const Frame frame = path_.back();
+        path_.pop_back();
+        const quint16 height = quint16(frame.childHeight + 1);
+        marks_[size_t(frame.offset)] = quint16(height + 1);
+        if (!path_.empty()) path_.back().childHeight = std::max(path_.back().childHeight, height);
+    }
+
+    // An array, set or dictionary at `offset`, with bounds as libplist checks them: the
+    // count and every reference lie before the offset table.
+    bool readContainer(quint64 offset, Frame* frame) const {
+        const quint8 kind = byteAt(offset) & 0xf0;
+        if (kind != 0xa0 && kind != 0xc0 && kind != 0xd0) return false;
+        quint64 count = byteAt(offset) & 0x0f;
+        quint64 start = offset + 1;
+        if (count == 0x0f) {
+            if (start >= table_ || (byteAt(start) & 0xf0) != 0x10) return false;
+            const quint64 bytes = quint64(1) << (byteAt(start) & 0x0f);
+            if (bytes > table_ - start - 1) return false;
+            count = readWideBigEndian(data_, start + 1, bytes);
+            start += 1 + bytes;
+        }
+        // A dictionary lists its keys, then its values.
+        const quint64 refsPerEntry = kind == 0xd0 ? 2 : 1;
+        if (count > (table_ - start) / refSize_ / refsPerEntry) return false;
+        *frame = Frame{offset, start, count * refsPerEntry, 0, 0};
+        return true;
+    }
+
+    const QByteArray& data_;
+    const quint64 offsetSize_;
+    const quint64 refSize_;
+    const quint64 objects_;
+    const quint64 root_;
+    const quint64 table_;
+    bool walkable_ = false;
+    std::unique_ptr<quint16[], decltype(&std::free)> marks_{nullptr, &std::free};
+    std::vector<Frame> path_;
+};
+
+// The index just past the first `terminator` from `from`, or the end. libplist skips text
+// in double quotes inside tags and declarations, and so does this when `quoted`.
+qsizetype skipPast(QByteArrayView text, qsizetype from, QByteArrayView terminator, bool quoted) {
+    if (!quoted) {
+        const qsizetype found = text.indexOf(terminator, from);
+        return found < 0 ? text.size() : found + terminator.size();
+    }
+    for (qsizetype i = from; i < text.size(); ++i) {
+        if (text.sliced(i).startsWith(terminator)) return i + terminator.size();
+        if (text[i] == '"') {
+            i = text.indexOf('"', i + 1);
+            if (i < 0) return text.size();
+        }
+    }
+    return text.size();
+}
+
+// Where the first of `stops` lies at or after `from`, or the end; outside double quotes
+// when `quoted`.
+qsizetype findFirstOf(QByteArrayView text, qsizetype from, QByteArrayView stops, bool quoted) {
+    for (qsizetype i = from; i < text.size(); ++i) {
+        if (stops.contains(text[i])) return i;
+        if (quoted && text[i] == '"') {
+            i = text.indexOf('"', i + 1);
+            if (i < 0) return text.size();
+        }
+    }
+    return text.size();
+}
+
+// Past a document type declaration whose name starts at `from`, with its internal subset.
+qsizetype skipDocumentType(QByteArrayView text, qsizetype from) {
+    const qsizetype stop = findFirstOf(text, from, "[>", true);
+    if (stop == text.size()) return stop;
+    return text[stop] == '>' ? stop + 1 : skipPast(text, stop, "]>", true);
+}
+
+// Whether an XML list nests at most kMaxPropertyListDepth arrays and dictionaries deep,
+// counted on the tags as libplist's reader takes them: comments, CDATA sections,
+// processing instructions and the document type hide what they hold, an empty element
+// (<array/>) is a level that closes at once, and names are compared exactly.
+bool xmlNestingWithinLimit(const QByteArray& data) {
+    const QByteArrayView text(data);
+    int depth = 0;
+    qsizetype at = 0;
+    while ((at = text.indexOf('<', at)) >= 0) {
+        const QByteArrayView rest = text.sliced(at + 1);
+        if (rest.startsWith("!--")) {
+            at = skipPast(text, at + 4, "-->", false);
+        } else if (rest.startsWith("![CDATA[")) {
+            at = skipPast(text, at + 9, "]]>", false);
+        } else if (rest.startsWith("?")) {
+            at = skipPast(text, at + 1, "?>", true);
+        } else if (rest.startsWith("!DOCTYPE")) {
+            at = skipDocumentType(text, at + 9);
+        } else {
+            const qsizetype nameEnd = findFirstOf(text, at + 1, " \t\r\n<>", false);
+            const QByteArrayView name = text.sliced(at + 1, nameEnd - at - 1);
+            at = findFirstOf(text, nameEnd, "<>", true);
+            if (name == "/array" || name == "/dict") {
+                depth = std::max(depth - 1, 0);
+            } else if (name == "array" || name == "dict" || name == "array/" || name == "dict/") {
+                if (depth == kMaxPropertyListDepth) return false;
+                const bool empty = at < text.size() && text[at] == '>' && text[at - 1] == '/';
+                if (!empty) ++depth;
+            }
+        }
+    }
+    return true;
+}
+
 // The XML reader nests only at "<array" and "<dict" tags; counted without regard to case
 // so that the bound holds whatever spelling libplist accepts.
 quint64 xmlNestingBound(const QByteArray& data) {
@@ -165,6 +383,12 @@ quint64 xmlNestingBound(const QByteArray& data) {
         }
     }
     return count;
+}
+
+Nesting nesting(const QByteArray& data, const std::optional<BinaryTrailer>& trailer) {
+    if (!isBinary(data))
+        return xmlNestingWithinLimit(data) ? Nesting::WithinLimit : Nesting::Refused;
+    return trailer ? BinaryNesting(data, *trailer).walk() : Nesting::WithinLimit;
 }
 
 // The stack a parse of `data` may need, or 0 when that is more than we reserve.
@@ -275,7 +499,9 @@ QVariant scalarToVariant(plist_t node) {
 }
 
 QVariant toVariant(plist_t node, int depth, bool* rejected) {
-    if (depth > kMaxPropertyListValueDepth) {
+    // The nesting checks read the bytes the way libplist reads them; this holds for what
+    // libplist actually built, since callers destroy the value on stacks of any size.
+    if (depth > kMaxPropertyListDepth) {
         *rejected = true;
         return QVariant();
     }
@@ -302,6 +528,15 @@ Parse parse(const QByteArray& data, bool wantValue) {
         return result;
     }
     const std::optional<BinaryTrailer> trailer = binaryTrailer(data);
+    switch (nesting(data, trailer)) {
+        case Nesting::WithinLimit:
+            break;
+        case Nesting::Refused:
+            return result;
+        case Nesting::Unchecked:
+            result.status = PropertyListStatus::Unexamined;
+            return result;
+    }
     const size_t stack = stackFor(data, trailer);
     const bool ran =
         stack != 0 && runWithStack(stack, [&] {
@@ -310,7 +545,7 @@ Parse parse(const QByteArray& data, bool wantValue) {
             if (!root) return;
             result.status = PropertyListStatus::Parsed;
             if (wantValue && (!trailer || BinaryKeyCheck(data, *trailer).keysArePlainText())) {
-                // Built and, when too deep or damaged, dropped here, where the stack allows it.
+                // Built and, when too deep, dropped here, where the stack allows it.
                 bool rejected = false;
                 QVariant value = toVariant(root, 0, &rejected);
                 if (!rejected) result.value = std::move(value);
@@ -336,6 +571,7 @@ FileContent readFile(const QString& path) {
     if (fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode)) {
         content.status = st.st_size > kMaxPropertyListFileBytes ? PropertyListStatus::Unexamined
                                                                 : PropertyListStatus::Parsed;
+        if (content.status == PropertyListStatus::Parsed) content.bytes.reserve(st.st_size);
     }
     // Read to the end rather than to the size seen, which may change while we read.
     char buffer[64 * 1024];

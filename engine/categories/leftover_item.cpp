@@ -51,29 +51,28 @@ QSScanResultPtr QSLeftoverItem::actuallyScan() {
     std::vector<platform::DirectoryEntry> entries;
     platform::listDirectory(path(), &entries);
     for (const auto& entry : entries) {
-        if (!entry.isDirectory || entry.name.startsWith(kApplePrefix))
-            continue;
-        if (!fileIsDeletableAtPath(entry.path))
-            continue;
-        if (auto file = sandboxedContainerFileWithPath(entry.path)) {
+        if (!entry.isDirectory || entry.name.startsWith(kApplePrefix)) continue;
+        if (!fileIsDeletableAtPath(entry.path)) continue;
+        // Container.plist is read once: both rules and the check between them use it.
+        const Owner owner = ownerOfContainer(entry.path);
+        if (auto file = sandboxedContainerFile(entry.path, owner)) {
             details.append(file);
             continue;
         }
         // A container whose own list says its application is still there is never a
         // leftover, even when the application lies where the workspace does not look.
-        const Owner owner = ownerOfContainer(entry.path);
-        if (!owner.bundleIdentifier.isEmpty() && isInstalled(owner))
-            continue;
-        if (auto file = containerFileWithPath(entry.path))
-            details.append(file);
+        if (!owner.bundleIdentifier.isEmpty() && isInstalled(owner)) continue;
+        if (auto file = containerFileWithPath(entry.path)) details.append(file);
     }
     return std::make_shared<QSScanResult>(title(), key(), 0, details, kPathMarkerLarge);
 }
 
 QSScannedFilePtr QSLeftoverItem::sandboxedContainerFileWithPath(const QString& path) {
-    const Owner owner = ownerOfContainer(path);
-    if (owner.bundleIdentifier.isEmpty() || isInstalled(owner))
-        return nullptr;
+    return sandboxedContainerFile(path, ownerOfContainer(path));
+}
+
+QSScannedFilePtr QSLeftoverItem::sandboxedContainerFile(const QString& path, const Owner& owner) {
+    if (owner.bundleIdentifier.isEmpty() || isInstalled(owner)) return nullptr;
     const QString name = owner.bundlePath.isEmpty() ? platform::lastPathComponent(path)
                                                     : platform::lastPathComponent(owner.bundlePath);
     return leftoverEntry(path, name);
@@ -81,8 +80,7 @@ QSScannedFilePtr QSLeftoverItem::sandboxedContainerFileWithPath(const QString& p
 
 QSScannedFilePtr QSLeftoverItem::containerFileWithPath(const QString& path) {
     const QString folderName = platform::lastPathComponent(path);
-    if (isApplicationInstalled(folderName))
-        return nullptr;
+    if (isApplicationInstalled(folderName)) return nullptr;
     return leftoverEntry(path, folderName.section(u'.', -1));
 }
 
@@ -93,8 +91,7 @@ std::optional<QVariantMap> QSLeftoverItem::dictionaryFromPropertyListAtPath(cons
 QSLeftoverItem::Owner QSLeftoverItem::ownerOfContainer(const QString& path) {
     const auto container = dictionaryFromPropertyListAtPath(
         platform::appendPathComponent(path, QStringLiteral("Container.plist")));
-    if (!container)
-        return {};
+    if (!container) return {};
     const QVariantMap parameters =
         mapAt(mapAt(*container, QStringLiteral("SandboxProfileDataValidationInfo")),
               QStringLiteral("SandboxProfileDataValidationParametersKey"));
@@ -111,8 +108,7 @@ bool QSLeftoverItem::isInstalled(const Owner& owner) {
 
 QSScannedFilePtr QSLeftoverItem::leftoverEntry(const QString& path, const QString& fileName) {
     const QVariantMap attributes = folderDates(path);
-    if (attributes.isEmpty())
-        return nullptr;
+    if (attributes.isEmpty()) return nullptr;
     auto file = std::make_shared<QSScannedFile>();
     file->setPath(path);
     file->setFileName(fileName);

@@ -31,6 +31,7 @@ private:
         QString bundleIdentifier;
     };
     static Owner ownerOfContainer(const QString& path);
+    QSScannedFilePtr sandboxedContainerFile(const QString& path, const Owner& owner);
     static bool isInstalled(const Owner& owner);
     QSScannedFilePtr leftoverEntry(const QString& path, const QString& fileName);
 };

@@ -1,11 +1,50 @@
 #include <gtest/gtest.h>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include "engine/categories/broken_prefs_item.h"
 #include "engine/categories/leftover_item.h"
+#include "platform/file_path.h"
 #include "platform/property_list.h"
 #include "tests/support/folder_fixtures.h"
 
 namespace {
+
+// Counts how often files of one name are opened in the given folders, from now on, as the
+// kernel reports it.
+class OpenCounter {
+public:
+    OpenCounter(const QStringList& folders, const QByteArray& name)
+        : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)), name_(name) {
+        // Closes are watched too: the kernel merges an event into an identical one still
+        // unread, so two opens in a row would count once.
+        for (const QString& folder : folders) {
+            inotify_add_watch(fd_, platform::encodePath(folder).constData(),
+                              IN_OPEN | IN_CLOSE_NOWRITE);
+        }
+    }
+    ~OpenCounter() { close(fd_); }
+
+    int opens() {
+        alignas(inotify_event) char buffer[64 * 1024];
+        ssize_t length;
+        while ((length = read(fd_, buffer, sizeof buffer)) > 0) {
+            for (char* at = buffer; at < buffer + length;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(at);
+                if ((event->mask & IN_OPEN) && event->len > 0 && QByteArray(event->name) == name_)
+                    ++opens_;
+                at += sizeof(inotify_event) + event->len;
+            }
+        }
+        return opens_;
+    }
+
+private:
+    const int fd_;
+    const QByteArray name_;
+    int opens_ = 0;
+};
 
 class LeftoversTest : public ::testing::Test {
 protected:
@@ -87,6 +126,21 @@ TEST_F(LeftoversTest, UnreadableContainerListFallsThroughToThePlainRule) {
     EXPECT_EQ(names, QStringList({QStringLiteral("Array"), QStringLiteral("Broken")}));
 }
 
+TEST_F(LeftoversTest, EachContainerListIsReadOnce) {
+    // Neither rule gives an entry by the list alone, so both read it.
+    fixture.installApplication(QStringLiteral("com.example.Known"), QStringLiteral("Known"));
+    const QString installed = fixture.sandboxedContainer(
+        QStringLiteral("com.example.Known2"), QString(), QStringLiteral("com.example.Known"));
+    const QString anonymous =
+        fixture.sandboxedContainer(QStringLiteral("com.example.Anonymous"),
+                                   home.root() + QStringLiteral("/Gone.app"), QString());
+    OpenCounter counter({installed, anonymous}, "Container.plist");
+
+    EXPECT_EQ(fileNamesOf(scanLeftovers()->detailArray()),
+              QStringList({QStringLiteral("Anonymous")}));
+    EXPECT_EQ(counter.opens(), 2);
+}
+
 TEST_F(LeftoversTest, MissingContainersFolderGivesAnEmptyDisabledResult) {
     const auto result = scanLeftovers();
     EXPECT_TRUE(result->disabled());
@@ -139,6 +193,28 @@ TEST_F(BrokenPrefsTest, OnlyVisiblePlistFilesDirectlyInPreferencesAreExamined) {
     home.file(prefs(QStringLiteral("com.example.real.plist")), 4);
 
     EXPECT_EQ(brokenNames(), QStringList({QStringLiteral("com.example.real.plist")}));
+}
+
+TEST_F(BrokenPrefsTest, ListsNestedBeyondTheLimitAreBroken) {
+    // The top dictionary is the first level.
+    const auto nested = [](int levels) {
+        QVariant value = QVariantList();
+        for (int i = 1; i < levels - 1; ++i)
+            value = QVariantList{value};
+        return QVariantMap{{QStringLiteral("a"), value}};
+    };
+    const auto xmlNested = [](int levels) {
+        return "<plist version=\"1.0\">" + QByteArray("<array>").repeated(levels) +
+               QByteArray("</array>").repeated(levels) + "</plist>";
+    };
+    const int limit = platform::kMaxPropertyListDepth;
+    home.binaryPlist(prefs(QStringLiteral("com.example.binary.plist")), nested(limit));
+    home.binaryPlist(prefs(QStringLiteral("com.example.binary-deeper.plist")), nested(limit + 1));
+    home.write(prefs(QStringLiteral("com.example.xml.plist")), xmlNested(limit));
+    home.write(prefs(QStringLiteral("com.example.xml-deeper.plist")), xmlNested(100000));
+
+    EXPECT_EQ(brokenNames(), QStringList({QStringLiteral("com.example.binary-deeper.plist"),
+                                          QStringLiteral("com.example.xml-deeper.plist")}));
 }
 
 TEST_F(BrokenPrefsTest, FileThatCannotBeReadIsBrokenButOneTooLargeToExamineIsNot) {

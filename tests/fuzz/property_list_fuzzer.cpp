@@ -14,6 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // unexamined.
     if (value && status != platform::PropertyListStatus::Parsed) abort();
     if (status == platform::PropertyListStatus::Unexamined && size < (size_t(1) << 20)) abort();
+    // The nesting check counts XML levels as libplist builds them, so every XML list that
+    // passes it and parses gives its value.
+    if (status == platform::PropertyListStatus::Parsed && !bytes.startsWith("bplist00") && !value)
+        abort();
     const std::optional<QVariantMap> dictionary = platform::propertyListDictionary(bytes);
     if (dictionary && (!value || value->typeId() != QMetaType::QVariantMap)) abort();
     return 0;

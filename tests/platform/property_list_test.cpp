@@ -26,42 +26,107 @@ void appendBigEndian(QByteArray& out, quint64 value, int bytes) {
         out.append(char((value >> (8 * i)) & 0xff));
 }
 
-// A binary list of the given encoded objects, the first being the root. Two-byte
-// references, four-byte offsets.
-QByteArray binaryList(const QList<QByteArray>& objects) {
-    QByteArray out("bplist00");
-    QList<quint64> offsets;
-    for (const QByteArray& object : objects) {
-        offsets.append(quint64(out.size()));
-        out.append(object);
-    }
-    const quint64 table = quint64(out.size());
-    for (quint64 offset : offsets)
-        appendBigEndian(out, offset, 4);
+// References are two bytes wide, or four in lists too long for two.
+int referenceSize(qsizetype objects) {
+    return objects > 0xffff ? 4 : 2;
+}
+
+// The objects written after the header, then their four-byte offsets, then the trailer
+// naming the first object as the root.
+QByteArray binaryList(const QByteArray& objects, const QByteArray& offsets, qsizetype count) {
+    QByteArray out = "bplist00" + objects + offsets;
     out.append(QByteArray(6, '\0'));
     out.append(char(4));  // offset size
-    out.append(char(2));  // reference size
-    appendBigEndian(out, quint64(objects.size()), 8);
+    out.append(char(referenceSize(count)));
+    appendBigEndian(out, quint64(count), 8);
     appendBigEndian(out, 0, 8);  // root object
-    appendBigEndian(out, table, 8);
+    appendBigEndian(out, 8 + quint64(objects.size()), 8);
     return out;
 }
 
-QByteArray reference(int index) {
+// A binary list of the given encoded objects, the first being the root; `offsetOf` may
+// give an object the offset of another.
+QByteArray binaryList(
+    const QList<QByteArray>& objects,
+    const std::function<int(int)>& offsetOf = [](int i) { return i; }) {
+    QByteArray body;
+    QList<quint64> starts;
+    for (const QByteArray& object : objects) {
+        starts.append(8 + quint64(body.size()));
+        body.append(object);
+    }
+    QByteArray offsets;
+    for (int i = 0; i < objects.size(); ++i)
+        appendBigEndian(offsets, starts[offsetOf(i)], 4);
+    return binaryList(body, offsets, objects.size());
+}
+
+QByteArray reference(int index, int bytes = 2) {
     QByteArray out;
-    appendBigEndian(out, quint64(index), 2);
+    appendBigEndian(out, quint64(index), bytes);
     return out;
 }
 
 // A binary list of `count` objects where object i is an array holding object
 // `childOf(i)`, or an empty array when that is negative.
 QByteArray binaryArrays(int count, const std::function<int(int)>& childOf) {
-    QList<QByteArray> objects;
+    const int bytes = referenceSize(count);
+    QByteArray objects;
+    QByteArray offsets;
     for (int i = 0; i < count; ++i) {
+        appendBigEndian(offsets, 8 + quint64(objects.size()), 4);
         const int child = childOf(i);
-        objects.append(child < 0 ? QByteArray(1, char(0xA0)) : char(0xA1) + reference(child));
+        objects.append(char(child < 0 ? 0xA0 : 0xA1));
+        if (child >= 0) appendBigEndian(objects, quint64(child), bytes);
     }
+    return binaryList(objects, offsets, count);
+}
+
+// `levels` arrays, each holding the next.
+QByteArray binaryChain(int levels) {
+    return binaryArrays(levels, [&](int i) { return i + 1 < levels ? i + 1 : -1; });
+}
+
+// `levels` containers, each holding the next, by turns an array, a set and a dictionary
+// that keys the next by "k"; the last one empty.
+QByteArray mixedBinaryChain(int levels) {
+    QList<QByteArray> objects;
+    for (int i = 0; i < levels; ++i) {
+        const bool last = i + 1 == levels;
+        switch (i % 3) {
+            case 0:
+                objects.append(last ? QByteArray(1, char(0xA0)) : char(0xA1) + reference(i + 1));
+                break;
+            case 1:
+                objects.append(last ? QByteArray(1, char(0xC0)) : char(0xC1) + reference(i + 1));
+                break;
+            default:
+                objects.append(last ? QByteArray(1, char(0xD0))
+                                    : char(0xD1) + reference(levels) + reference(i + 1));
+        }
+    }
+    objects.append(QByteArray("\x51k"));
     return binaryList(objects);
+}
+
+// The number of arrays and dictionaries on the first path down from `value`.
+int nesting(QVariant value) {
+    int levels = 0;
+    for (;;) {
+        if (value.typeId() == QMetaType::QVariantList) {
+            const QVariantList list = value.toList();
+            ++levels;
+            if (list.isEmpty()) return levels;
+            value = list.first();
+        } else if (value.typeId() == QMetaType::QVariantMap) {
+            const QVariantMap map = value.toMap();
+            ++levels;
+            if (map.isEmpty()) return levels;
+            value = map.first();
+        } else {
+            return levels;
+        }
+    }
 }
 
 TEST(PropertyListTest, XmlValuesBecomeQtValues) {
@@ -145,18 +210,91 @@ TEST(PropertyListTest, MalformedInputIsMalformed) {
 }
 
 TEST(PropertyListTest, DeepValidListsParseWithoutOverflowingTheStack) {
-    const QByteArray deepXml = nestedXml(200000);
-    EXPECT_EQ(platform::checkPropertyList(deepXml), PropertyListStatus::Parsed);
-    const int levels = 60000;
-    const QByteArray deepBinary =
-        binaryArrays(levels, [&](int i) { return i + 1 < levels ? i + 1 : -1; });
-    EXPECT_EQ(platform::checkPropertyList(deepBinary), PropertyListStatus::Parsed);
-    // Values too deep for whoever destroys them are not handed out.
-    EXPECT_FALSE(platform::parsePropertyList(deepXml));
-    EXPECT_TRUE(platform::parsePropertyList(nestedXml(platform::kMaxPropertyListValueDepth)));
+    const int levels = platform::kMaxPropertyListDepth;
+    for (const QByteArray& list : {nestedXml(levels), binaryChain(levels)}) {
+        EXPECT_EQ(platform::checkPropertyList(list), PropertyListStatus::Parsed);
+        const auto value = platform::parsePropertyList(list);
+        ASSERT_TRUE(value);
+        EXPECT_EQ(nesting(*value), levels);
+    }
+    const QByteArray mixed = mixedBinaryChain(levels);
+    EXPECT_EQ(platform::checkPropertyList(mixed), PropertyListStatus::Parsed);
+    EXPECT_TRUE(platform::parsePropertyList(mixed));
     // A truncated deep list is still only malformed.
+    const QByteArray deepXml = nestedXml(levels);
     EXPECT_EQ(platform::checkPropertyList(deepXml.left(deepXml.size() / 2)),
               PropertyListStatus::Malformed);
+}
+
+// libplist parses a binary list in time quadratic in its depth (a million levels take
+// minutes) and recurses once per level: such a list is refused before it gets there.
+TEST(PropertyListTest, ListsNestedDeeperThanTheLimitAreMalformed) {
+    const int limit = platform::kMaxPropertyListDepth;
+    const QByteArray dictionaries = xml(QByteArray("<dict><key>k</key>").repeated(limit + 1) +
+                                        QByteArray("</dict>").repeated(limit + 1));
+    for (const QByteArray& list :
+         {nestedXml(limit + 1), dictionaries, binaryChain(limit + 1), mixedBinaryChain(limit + 1),
+          nestedXml(100000), binaryChain(1000000)}) {
+        EXPECT_EQ(platform::checkPropertyList(list), PropertyListStatus::Malformed) << list.size();
+        EXPECT_FALSE(platform::parsePropertyList(list)) << list.size();
+    }
+}
+
+TEST(PropertyListTest, BinaryReferencesToAncestorsOrToNothingAreMalformed) {
+    const int levels = 1000000;
+    const QList<QByteArray> inputs{
+        // A million levels whose last refers back to the top, or past the last object.
+        binaryArrays(levels, [&](int i) { return i + 1 < levels ? i + 1 : 0; }),
+        binaryArrays(levels, [&](int i) { return i + 1 < levels ? i + 1 : levels; }),
+        // Within the limit: back to the middle, or a dictionary holding itself.
+        binaryArrays(10, [](int i) { return i < 9 ? i + 1 : 5; }),
+        binaryList({char(0xD1) + reference(1) + reference(0), QByteArray("\x51k")}),
+        // Two indices of one array, which holds the second.
+        binaryList({char(0xA1) + reference(1), QByteArray()}, [](int) { return 0; }),
+    };
+    for (const QByteArray& input : inputs) {
+        EXPECT_EQ(platform::checkPropertyList(input), PropertyListStatus::Malformed)
+            << input.size();
+        EXPECT_FALSE(platform::parsePropertyList(input)) << input.size();
+    }
+    // Objects met twice without a cycle are fine: two indices of one empty array, and a
+    // chain down to the limit held twice.
+    const QByteArray twoIndices = binaryList(
+        {char(0xA2) + reference(1) + reference(2), QByteArray(1, char(0xA0)), QByteArray()},
+        [](int i) { return i == 2 ? 1 : i; });
+    EXPECT_EQ(platform::checkPropertyList(twoIndices), PropertyListStatus::Parsed);
+    const int limit = platform::kMaxPropertyListDepth;
+    QList<QByteArray> objects{char(0xA2) + reference(1) + reference(1)};
+    for (int i = 1; i < limit; ++i)
+        objects.append(i + 1 < limit ? char(0xA1) + reference(i + 1) : QByteArray(1, char(0xA0)));
+    const auto shared = platform::parsePropertyList(binaryList(objects));
+    ASSERT_TRUE(shared);
+    EXPECT_EQ(nesting(*shared), limit);
+    EXPECT_EQ(nesting(shared->toList().last()), limit - 1);
+}
+
+TEST(PropertyListTest, OnlyRealNestingCountsInXml) {
+    const int limit = platform::kMaxPropertyListDepth;
+    const QByteArray deeper = QByteArray("<array>").repeated(limit + 1);
+    // At the last level, many empty elements, and deeper nesting that is only text.
+    const QByteArray last = QByteArray("<array/><dict/><array /><dict\t/>").repeated(limit) +
+                            "<!-- " + deeper + " --><string><![CDATA[" + deeper +
+                            "]]></string><string>&lt;array&gt;</string><string><!--" + deeper +
+                            "-->x</string>";
+    const QByteArray list =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+        "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n<plist version=\"1.0\">" +
+        QByteArray("<array>").repeated(limit - 1) + last +
+        QByteArray("</array>").repeated(limit - 1) + "</plist>";
+    EXPECT_EQ(platform::checkPropertyList(list), PropertyListStatus::Parsed);
+    const auto value = platform::parsePropertyList(list);
+    ASSERT_TRUE(value);
+    EXPECT_EQ(nesting(*value), limit);
+    // An empty element is a level of its own.
+    const QByteArray emptyBeyond = xml(QByteArray("<array>").repeated(limit) + "<dict/>" +
+                                       QByteArray("</array>").repeated(limit));
+    EXPECT_EQ(platform::checkPropertyList(emptyBeyond), PropertyListStatus::Malformed);
 }
 
 TEST(PropertyListTest, LargeValidListIsParsed) {
