@@ -70,6 +70,12 @@ int runLoginItemsCommand(const CliOptions& options) {
     }
     return runScan(*scanner, options.volume, nullptr, [&](const QList<QSScanResultPtr>& results) {
         const QSScanResultPtr& result = results.first();
+        // Neither "No login items." nor a switch taken by path would be true of a list that
+        // could not be made.
+        if (!result->failureReason().isNull()) {
+            report::printErr("sweepwell-cli: " + report::categoryLine(result));
+            return 1;
+        }
         if (options.loginAction != CliOptions::LoginAction::List)
             return switchItem(result, options);
         if (options.json) {

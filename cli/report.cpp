@@ -121,6 +121,12 @@ QString formatSize(quint64 bytes) {
 }
 
 QByteArray categoryLine(const QSScanResultPtr& result) {
+    // A failed search found out nothing: a size of 0 would tell the user there is nothing
+    // to clean.
+    if (!result->failureReason().isNull()) {
+        return result->title().toUtf8() +
+               ": the search failed: " + terminalText(result->failureReason()) + "\n";
+    }
     const auto count = result->detailArray().size();
     return QStringLiteral("%1: %2 in %3 %4\n")
         .arg(result->title(), formatSize(sizeOfFiles(result)))
@@ -137,9 +143,12 @@ QByteArray scanTable(const QList<QSScanResultPtr>& results) {
                      rightAligned("Files", kFilesWidth) + "\n";
     for (const auto& result : results) {
         const quint64 size = sizeOfFiles(result);
-        out += padded(result->title().toUtf8(), kTitleWidth) +
-               rightAligned(formatSize(size).toUtf8(), kSizeWidth) +
-               rightAligned(QByteArray::number(result->detailArray().size()), kFilesWidth) + "\n";
+        const QByteArray columns =
+            result->failureReason().isNull()
+                ? rightAligned(formatSize(size).toUtf8(), kSizeWidth) +
+                      rightAligned(QByteArray::number(result->detailArray().size()), kFilesWidth)
+                : rightAligned("failed", kSizeWidth) + rightAligned("-", kFilesWidth);
+        out += padded(result->title().toUtf8(), kTitleWidth) + columns + "\n";
     }
     const QSScanTotals total = QSScanTotals::ofResults(results);
     out += padded("Total", kTitleWidth) +
@@ -206,6 +215,8 @@ QByteArray scanJson(const QString& home, const QString& volume,
         json.value(result->path());
         json.key(QStringLiteral("disabled"));
         json.value(result->disabled());
+        json.key(QStringLiteral("failure"));
+        json.value(result->failureReason());
         json.key(QStringLiteral("totalSize"));
         json.value(result->totalSize());
         json.key(QStringLiteral("files"));

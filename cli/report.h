@@ -22,7 +22,8 @@ QByteArray terminalText(const QString& text);
 quint64 sizeOfFiles(const QSScanResultPtr& result);
 QString formatSize(quint64 bytes);
 
-// "Title: 1.23 MB in 42 files", printed as each category finishes.
+// "Title: 1.23 MB in 42 files", or "Title: the search failed: REASON", printed as each
+// category finishes.
 QByteArray categoryLine(const QSScanResultPtr& result);
 // One row per category in list order, then the total.
 QByteArray scanTable(const QList<QSScanResultPtr>& results);

@@ -135,7 +135,7 @@ QStringList QSAgingFilesItem::relatedFileDirectories() {
     };
 }
 
-QStringList QSAgingFilesItem::findLargeFiles() {
+SpotlightListing QSAgingFilesItem::findLargeFiles() {
     return spotlightListing(path(), {kQuery});
 }
 
@@ -231,9 +231,11 @@ QSScannedFilePtr QSAgingFilesItem::applicationEntry(const QString& path, const Q
 QSScanResultPtr QSAgingFilesItem::actuallyScan() {
     updatePreferenceFiles();
     if (!platformGateOpen()) return gatedResult();
+    const SpotlightListing applications = findLargeFiles();
+    if (applications.failure) return failedResult(resultWithDetails({}), *applications.failure);
     const QDateTime now = QDateTime::currentDateTimeUtc();
     QList<QSScannedFilePtr> entries;
-    for (const QString& application : findLargeFiles()) {
+    for (const QString& application : applications.paths) {
         QDateTime created, modified;
         if (!platform::itemDates(application, &created, &modified)) continue;
         const auto attributes = platform::services().metadata->attributesOfItem(application);

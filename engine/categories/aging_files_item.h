@@ -12,7 +12,7 @@ public:
     QString path() const override;
     QSScanResultPtr actuallyScan() override;
 
-    QStringList findLargeFiles();
+    SpotlightListing findLargeFiles();
     // What the application keeps in the Library, each inside the folder its template names;
     // nothing for an identifier that could name another folder.
     QList<QSScannedFilePtr> findRelatedFilesForAppNamed(const QString& name, const QString& bundle);
@@ -34,7 +34,7 @@ public:
         const QString& applicationsFolder = QStringLiteral("/Applications"));
 
 protected:
-    QStringList spotlightPaths() override { return findLargeFiles(); }
+    SpotlightListing spotlightPaths() override { return findLargeFiles(); }
     QString pathMarker() const override { return kPathMarkerLarge; }
 
 private:

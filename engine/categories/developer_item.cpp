@@ -8,12 +8,15 @@ QString QSDeveloperItem::path() const {
 
 QSScanResultPtr QSDeveloperItem::actuallyScan() {
     if (!platformGateOpen()) return gatedResult();
-    QList<QSScannedFilePtr> details = scannedFilesForSpotlightPaths(findPartialFiles(), false);
+    const SpotlightListing archives = findPartialFiles();
+    // The derived data alone would pass for everything the category found.
+    if (archives.failure) return failedResult(resultWithDetails({}), *archives.failure);
+    QList<QSScannedFilePtr> details = scannedFilesForSpotlightPaths(archives.paths, false);
     details += findDerivedDataFiles();
     return resultWithDetails(details);
 }
 
-QStringList QSDeveloperItem::findPartialFiles() {
+SpotlightListing QSDeveloperItem::findPartialFiles() {
     return spotlightListing(path(), {kQuery});
 }
 

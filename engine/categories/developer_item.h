@@ -16,11 +16,11 @@ public:
     bool selectedByDefault() const override { return false; }
 
     QSScanResultPtr actuallyScan() override;
-    QStringList findPartialFiles();
+    SpotlightListing findPartialFiles();
     // The direct, visible entries of the derived-data folder; none without the folder.
     QList<QSScannedFilePtr> findDerivedDataFiles();
 
 protected:
-    QStringList spotlightPaths() override { return findPartialFiles(); }
+    SpotlightListing spotlightPaths() override { return findPartialFiles(); }
     QString pathMarker() const override { return kPathMarkerDeveloper; }
 };

@@ -6,6 +6,6 @@ QString QSDMGItem::path() const {
     return QSDiskUtilities::sharedInstance().homeDirectoryPath();
 }
 
-QStringList QSDMGItem::findLargeFiles() {
+SpotlightListing QSDMGItem::findLargeFiles() {
     return spotlightListing(path(), {kQuery});
 }

@@ -6,6 +6,6 @@ QString QSIOSItem::path() const {
     return QSDiskUtilities::sharedInstance().homeDirectoryPath();
 }
 
-QStringList QSIOSItem::findPartialFiles() {
+SpotlightListing QSIOSItem::findPartialFiles() {
     return spotlightListing(path(), {kQuery});
 }

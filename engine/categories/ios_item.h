@@ -15,9 +15,9 @@ public:
     QString path() const override;
     bool selectedByDefault() const override { return false; }
 
-    QStringList findPartialFiles();
+    SpotlightListing findPartialFiles();
 
 protected:
-    QStringList spotlightPaths() override { return findPartialFiles(); }
+    SpotlightListing spotlightPaths() override { return findPartialFiles(); }
     QString pathMarker() const override { return kPathMarkerIOS; }
 };

@@ -13,6 +13,6 @@ QString QSLargeFilesItem::path() const {
     return QSDiskUtilities::sharedInstance().homeDirectoryPath();
 }
 
-QStringList QSLargeFilesItem::findLargeFiles() {
+SpotlightListing QSLargeFilesItem::findLargeFiles() {
     return spotlightListing(path(), {query()});
 }

@@ -28,7 +28,7 @@ QString QSLoginItemsItem::path() const {
     return QSDiskUtilities::sharedInstance().homeDirectoryPath();
 }
 
-QStringList QSLoginItemsItem::findLargeFiles() {
+SpotlightListing QSLoginItemsItem::findLargeFiles() {
     return spotlightListing(QStringLiteral("/"),
                             {QStringLiteral("kMDItemContentType=com.apple.application-bundle")});
 }
@@ -60,6 +60,15 @@ std::shared_ptr<QSLoginItemFile> QSLoginItemsItem::listItem(const QString& path)
 
 QSScanResultPtr QSLoginItemsItem::actuallyScan() {
     if (!platformGateOpen()) return gatedResult();
+    const SpotlightListing applications = findLargeFiles();
+    // Without the applications the list would leave out every helper that starts at login,
+    // and read as all that starts; and an application switched by its path would be taken
+    // for an entry of the login-items list, which it is not. The whole category fails.
+    if (applications.failure) {
+        return failedResult(std::make_shared<QSUnremovableScanResult>(
+                                title(), key(), 0, QList<QSScannedFilePtr>(), kPathMarkerLarge),
+                            *applications.failure);
+    }
     auto& helper = QSLoginItemHelper::sharedInstance();
     QList<QSScannedFilePtr> entries;
     const auto record = [&](const std::shared_ptr<QSLoginItemFile>& item) {
@@ -67,7 +76,7 @@ QSScanResultPtr QSLoginItemsItem::actuallyScan() {
         item->setSelected(helper.itemIsEnabled(*item), true);
         entries.append(item);
     };
-    for (const QString& application : findLargeFiles())
+    for (const QString& application : applications.paths)
         record(helperItem(application));
     for (const QString& path : helper.launchdItems())
         record(listItem(path));

@@ -15,10 +15,10 @@ public:
     bool hasDetails() const override { return true; }
     QSScanResultPtr actuallyScan() override;
 
-    QStringList findLargeFiles();
+    SpotlightListing findLargeFiles();
 
 protected:
-    QStringList spotlightPaths() override { return findLargeFiles(); }
+    SpotlightListing spotlightPaths() override { return findLargeFiles(); }
     QString pathMarker() const override { return kPathMarkerLarge; }
 
 private:

@@ -13,6 +13,6 @@ QString QSPartialDownloadsItem::path() const {
     return QSDiskUtilities::sharedInstance().homeDirectoryPath();
 }
 
-QStringList QSPartialDownloadsItem::findPartialFiles() {
+SpotlightListing QSPartialDownloadsItem::findPartialFiles() {
     return spotlightListing(path(), queryArguments());
 }

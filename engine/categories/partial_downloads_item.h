@@ -15,9 +15,9 @@ public:
     QString key() const override { return QStringLiteral("partial-downloads"); }
     QString path() const override;
 
-    QStringList findPartialFiles();
+    SpotlightListing findPartialFiles();
 
 protected:
-    QStringList spotlightPaths() override { return findPartialFiles(); }
+    SpotlightListing spotlightPaths() override { return findPartialFiles(); }
     QString pathMarker() const override { return kPathMarkerPartial; }
 };

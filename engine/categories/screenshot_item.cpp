@@ -6,6 +6,6 @@ QString QSScreenshotItem::path() const {
     return QSDiskUtilities::sharedInstance().homeDirectoryPath();
 }
 
-QStringList QSScreenshotItem::findLargeFiles() {
+SpotlightListing QSScreenshotItem::findLargeFiles() {
     return spotlightListing(path(), {kQuery});
 }

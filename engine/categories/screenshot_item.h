@@ -14,10 +14,10 @@ public:
     QString key() const override { return QStringLiteral("screenshots"); }
     QString path() const override;
 
-    QStringList findLargeFiles();
+    SpotlightListing findLargeFiles();
 
 protected:
-    QStringList spotlightPaths() override { return findLargeFiles(); }
+    SpotlightListing spotlightPaths() override { return findLargeFiles(); }
     QString pathMarker() const override { return kPathMarkerLarge; }
     bool skipsLibraryFolder() const override { return true; }
 };

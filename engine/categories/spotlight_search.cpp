@@ -14,23 +14,27 @@ bool pathIsInsideFolder(const QString& path, const QString& folder) {
     return path.size() > prefix.size() && path.startsWith(prefix);
 }
 
-QStringList spotlightListing(const QString& folder, const QStringList& queryArguments) {
-    QList<QByteArray> records =
-        platform::services().metadata->find(folder, queryArguments).split('\0');
+SpotlightListing spotlightListing(const QString& folder, const QStringList& queryArguments) {
+    const platform::SearchAnswer answer =
+        platform::services().metadata->find(folder, queryArguments);
+    if (answer.failure) return SpotlightListing{QStringList(), answer.failure};
+    QList<QByteArray> records = answer.output.split('\0');
     // What follows the last NUL is a path the tool did not finish writing; it may be the
     // beginning of a longer name, which is another file.
     records.removeLast();
-    QStringList paths;
+    SpotlightListing listing;
     for (const QByteArray& record : records) {
         const QString path = platform::decodePath(record);
-        if (pathIsInsideFolder(path, folder)) paths.append(path);
+        if (pathIsInsideFolder(path, folder)) listing.paths.append(path);
     }
-    return paths;
+    return listing;
 }
 
 QSScanResultPtr QSSpotlightScanItem::actuallyScan() {
     if (!platformGateOpen()) return gatedResult();
-    return resultWithDetails(scannedFilesForSpotlightPaths(spotlightPaths(), skipsLibraryFolder()));
+    const SpotlightListing listing = spotlightPaths();
+    if (listing.failure) return failedResult(resultWithDetails({}), *listing.failure);
+    return resultWithDetails(scannedFilesForSpotlightPaths(listing.paths, skipsLibraryFolder()));
 }
 
 bool QSSpotlightScanItem::platformGateOpen() {
@@ -42,6 +46,12 @@ QSScanResultPtr QSSpotlightScanItem::gatedResult() const {
         std::make_shared<QSScanResult>(title(), key(), 0, QList<QSScannedFilePtr>(), QString());
     result->setDisabled(true);
     return result;
+}
+
+QSScanResultPtr QSSpotlightScanItem::failedResult(QSScanResultPtr empty, const QString& reason) {
+    empty->setDisabled(true);
+    empty->setFailureReason(reason);
+    return empty;
 }
 
 QList<QSScannedFilePtr> QSSpotlightScanItem::scannedFilesForSpotlightPaths(const QStringList& paths,

@@ -4,10 +4,10 @@
 
 namespace platform::fakes {
 
-QByteArray FakeMetadataSearch::find(const QString& folder, const QStringList& queryArguments) {
+SearchAnswer FakeMetadataSearch::find(const QString& folder, const QStringList& queryArguments) {
     std::lock_guard lock(mutex_);
     searches_.append(Search{folder, queryArguments});
-    return outputs_.value(keyOf(folder, queryArguments));
+    return SearchAnswer{outputs_.value(keyOf(folder, queryArguments)), failure_};
 }
 
 std::optional<QVariantMap> FakeMetadataSearch::attributesOfItem(const QString& path) {
@@ -34,6 +34,11 @@ void FakeMetadataSearch::setPaths(const QString& folder, const QStringList& quer
 void FakeMetadataSearch::setAttributes(const QString& path, const QVariantMap& attributes) {
     std::lock_guard lock(mutex_);
     attributes_.insert(path, attributes);
+}
+
+void FakeMetadataSearch::setFailure(const QString& reason) {
+    std::lock_guard lock(mutex_);
+    failure_ = reason;
 }
 
 QList<FakeMetadataSearch::Search> FakeMetadataSearch::searches() const {

@@ -9,7 +9,8 @@
 namespace platform::fakes {
 
 // Answers searches and attribute requests from what the test put in, and records every
-// search, from any thread. An unknown search lists nothing.
+// search, from any thread. An unknown search lists nothing; once a failure is set, every
+// search fails with it.
 class FakeMetadataSearch : public MetadataSearch {
 public:
     struct Search {
@@ -17,7 +18,7 @@ public:
         QStringList queryArguments;
     };
 
-    QByteArray find(const QString& folder, const QStringList& queryArguments) override;
+    SearchAnswer find(const QString& folder, const QStringList& queryArguments) override;
     std::optional<QVariantMap> attributesOfItem(const QString& path) override;
 
     // The exact bytes the search answers.
@@ -27,6 +28,9 @@ public:
     void setPaths(const QString& folder, const QStringList& queryArguments,
                   const QStringList& paths);
     void setAttributes(const QString& path, const QVariantMap& attributes);
+    // Makes every later search fail with the reason, still answering the output set for
+    // it, as a tool that failed halfway through would leave it.
+    void setFailure(const QString& reason);
     QList<Search> searches() const;
 
 private:
@@ -35,6 +39,7 @@ private:
     mutable std::mutex mutex_;
     QHash<QString, QByteArray> outputs_;
     QHash<QString, QVariantMap> attributes_;
+    std::optional<QString> failure_;
     QList<Search> searches_;
 };
 

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "engine/categories/developer_item.h"
@@ -40,10 +41,10 @@ TEST(SpotlightListing, KeepsTheToolsOrderDuplicatesAndBlanks) {
     metadata->setOutput(
         "/h", {"q"},
         "\0/h/b\0/h/a\0/h/b\0\0/h/ends in blank \0/h/line\nfeed\0"_ba + invalid + "\0"_ba);
-    EXPECT_EQ(spotlightListing("/h", {"q"}),
+    EXPECT_EQ(spotlightListing("/h", {"q"}).paths,
               (QStringList{"/h/b", "/h/a", "/h/b", "/h/ends in blank ", "/h/line\nfeed",
                            platform::decodePath(invalid)}));
-    EXPECT_EQ(spotlightListing("/h", {"unknown"}), QStringList());
+    EXPECT_EQ(spotlightListing("/h", {"unknown"}).paths, QStringList());
     ASSERT_EQ(metadata->searches().size(), 2);
     EXPECT_EQ(metadata->searches()[0].folder, "/h");
 }
@@ -70,7 +71,7 @@ TEST(SpotlightListing, LeavesOutAnswersOutsideTheFolderAndUnfinishedOnes) {
     };
     for (const auto& c : cases) {
         metadata->setOutput(c.folder, {"q"}, c.output);
-        EXPECT_EQ(spotlightListing(c.folder, {"q"}), c.expected)
+        EXPECT_EQ(spotlightListing(c.folder, {"q"}).paths, c.expected)
             << QByteArray(c.output).replace('\0', '|').toStdString();
     }
 }
@@ -121,6 +122,36 @@ TEST(SpotlightCategories, AClosedPlatformGateRunsNoSearch) {
         EXPECT_EQ(result->title(), item->title());
     }
     EXPECT_TRUE(metadata->searches().isEmpty());
+}
+
+// A search that failed found out nothing, though it wrote part of an answer first: its
+// category fails, disabled, without entries and with the reason, and keeps its marker.
+TEST(SpotlightCategories, AFailedSearchFailsTheCategoryAndListsNothing) {
+    const QString reason = QStringLiteral("sweepwell-mdsearch was ended by signal 11");
+    for (const SearchedCategory& category : searchedCategories()) {
+        SCOPED_TRACE(category.key.toStdString());
+        FixtureHome home;
+        FakePlatform fake(home.path());
+        const QString found = category.make(home, QStringLiteral("found"));
+        fake.metadata().setAttributes(
+            found, {{"kMDItemLastUsedDate", QDateTime::currentDateTimeUtc().addDays(-400)},
+                    {"kMDItemCFBundleIdentifier", "org.example.searched"}});
+        scanNow(category.item());
+        for (const auto& search : fake.metadata().searches())
+            fake.metadata().setPaths(search.folder, search.queryArguments, {found});
+        const QSScanResultPtr listed = scanNow(category.item());
+        ASSERT_THAT(entryPathsOf(listed->detailArray()), ::testing::Contains(found));
+        EXPECT_TRUE(listed->failureReason().isNull());
+
+        fake.metadata().setFailure(reason);
+        const QSScanResultPtr failed = scanNow(category.item());
+        EXPECT_EQ(failed->failureReason(), reason);
+        EXPECT_TRUE(failed->disabled());
+        EXPECT_TRUE(failed->detailArray().isEmpty());
+        EXPECT_EQ(failed->path(), listed->path());
+        EXPECT_EQ(failed->removesFiles(), listed->removesFiles());
+        EXPECT_EQ(failed->title(), category.item()->title());
+    }
 }
 
 TEST(LargeFiles, ListsFilesOfAtLeastTheThresholdOutsideTheLibrary) {

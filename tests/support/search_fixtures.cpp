@@ -75,12 +75,14 @@ QString searchToolPath() {
     return platform::ToolMetadataSearch::bundledToolPath();
 }
 
-ToolRun runSearchTool(const QStringList& arguments) {
+ToolRun runSearchTool(const QStringList& arguments, int timeoutMs) {
     QProcess process;
     process.start(searchToolPath(), arguments);
     ToolRun run;
-    if (!process.waitForFinished(120000)) return run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    if (!process.waitForFinished(timeoutMs)) return run;
+    run.finished = true;
+    run.crashed = process.exitStatus() == QProcess::CrashExit;
+    run.exitCode = run.crashed ? -1 : process.exitCode();
     run.out = process.readAllStandardOutput();
     run.err = process.readAllStandardError();
     return run;

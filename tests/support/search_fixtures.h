@@ -37,6 +37,9 @@ private:
 
 // The output of one run of the metadata search tool.
 struct ToolRun {
+    // Whether it ended within the time allowed, and whether a signal ended it.
+    bool finished = false;
+    bool crashed = false;
     int exitCode = -1;
     QByteArray out;
     QByteArray err;
@@ -44,8 +47,9 @@ struct ToolRun {
     QStringList lines() const;
 };
 
-// Runs sweepwell-mdsearch with the arguments (and waits for it).
-ToolRun runSearchTool(const QStringList& arguments);
+// Runs sweepwell-mdsearch with the arguments and waits for it, killing it after
+// `timeoutMs`: a run that hangs fails its test instead of holding up the whole suite.
+ToolRun runSearchTool(const QStringList& arguments, int timeoutMs = 120000);
 QString searchToolPath();
 
 // Writes a PNG image of one pixel with the given text chunks before its image data; each

@@ -37,7 +37,7 @@ TEST(IndexFormat, SavesAndLoadsWhatItWrote) {
     QTemporaryDir dir;
     const std::string file = dir.path().toStdString() + "/x.index";
     ASSERT_TRUE(sample().save(file));
-    const auto loaded = MappedIndex::load(file, "/some/root");
+    const auto loaded = StoredIndex::load(file, "/some/root");
     ASSERT_TRUE(loaded);
     const IndexView& view = loaded->view();
     EXPECT_EQ(view.count(), 3u);
@@ -48,7 +48,7 @@ TEST(IndexFormat, SavesAndLoadsWhatItWrote) {
     EXPECT_EQ(view.childNamed(1, "file"), 2u);
     EXPECT_EQ(view.childNamed(0, "file"), kNoNode);
     // An index of another folder that happens to share the file is not this folder's.
-    EXPECT_FALSE(MappedIndex::load(file, "/some/other"));
+    EXPECT_FALSE(StoredIndex::load(file, "/some/other"));
 }
 
 // Records with a sound checksum but a shape a depth-first walk never writes would send a
@@ -73,6 +73,6 @@ TEST(IndexFormat, RefusesRecordsThatDoNotNest) {
         BuiltIndex index = sample();
         damage[k](index);
         ASSERT_TRUE(index.save(file));
-        EXPECT_FALSE(MappedIndex::load(file, "/some/root")) << "damage " << k;
+        EXPECT_FALSE(StoredIndex::load(file, "/some/root")) << "damage " << k;
     }
 }

@@ -1,15 +1,25 @@
 #include <gtest/gtest.h>
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <atomic>
+#include <fstream>
+#include <thread>
 
+#include "platform/file_path.h"
+#include "platform/unique_fd.h"
 #include "tests/support/fixture_home.h"
 #include "tests/support/search_fixtures.h"
+#include "tools/mdsearch/index_refresh.h"
+#include "tools/mdsearch/index_store.h"
 
 namespace {
 
@@ -46,6 +56,55 @@ protected:
     FixtureHome home_;
     QTemporaryDir cache_;
 };
+
+// An index of the folder, just refreshed, that lists a great many small files that are not
+// there: reading it takes long enough for another process to truncate it meanwhile.
+mdsearch::BuiltIndex largeIndexOf(const std::string& rootPath) {
+    using mdsearch::IndexNode;
+    constexpr uint32_t kFiles = 400000;
+    const platform::UniqueFd fd(::open(rootPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    mdsearch::BuiltIndex index;
+    index.rootPath = rootPath;
+    index.root = mdsearch::identityOf(fd.get()).value_or(mdsearch::RootIdentity());
+    index.refreshedAt = QDateTime::currentMSecsSinceEpoch() * 1'000'000;
+    IndexNode root{};
+    root.parent = mdsearch::kNoNode;
+    root.end = kFiles + 1;
+    root.type = uint8_t(mdsearch::ItemType::Folder);
+    index.nodes.push_back(root);
+    for (uint32_t i = 1; i <= kFiles; ++i) {
+        IndexNode file{};
+        file.parent = 0;
+        file.end = i + 1;
+        file.type = uint8_t(mdsearch::ItemType::File);
+        file.size = 1;
+        const std::string name = "f" + std::to_string(i);
+        file.nameOffset = uint32_t(index.strings.size());
+        file.nameLength = uint32_t(name.size());
+        index.strings += name;
+        index.nodes.push_back(file);
+    }
+    return index;
+}
+
+// Whether the process has the file open or mapped.
+bool holdsFile(qint64 pid, const std::string& file) {
+    const std::string proc = "/proc/" + std::to_string(pid);
+    std::ifstream maps(proc + "/maps");
+    for (std::string line; std::getline(maps, line);) {
+        if (line.ends_with(" " + file)) return true;
+    }
+    DIR* fds = opendir((proc + "/fd").c_str());
+    if (!fds) return false;
+    bool held = false;
+    while (const dirent* entry = readdir(fds)) {
+        char target[4096];
+        const ssize_t n = readlinkat(dirfd(fds), entry->d_name, target, sizeof target);
+        if (n > 0 && std::string_view(target, size_t(n)) == file) held = true;
+    }
+    closedir(fds);
+    return held;
+}
 
 bool refreshed(const ToolRun& run) {
     return run.err.contains(": refreshed (");
@@ -198,4 +257,71 @@ TEST(SearchTool, RefusesVirtualFileSystemsAndMissingFolders) {
         EXPECT_TRUE(run.out.isEmpty());
         EXPECT_TRUE(run.err.contains("cannot search")) << run.err.constData();
     }
+}
+
+// A FIFO where the index or its lock belongs would hold an open() until a writer came, and
+// the scan waiting for the search with it; the search goes on and answers all the same.
+TEST_F(IndexTest, AFifoInPlaceOfTheIndexOrItsLockNeitherHangsNorCrashesASearch) {
+    home_.sparseFile("a.bin", 5000);
+    ASSERT_TRUE(refreshed(search()));
+    const QString index = indexFile();
+    ASSERT_FALSE(index.isEmpty());
+    const QString lock = index + ".lock";
+    const QList<QStringList> fifos = {{index}, {lock}, {index, lock}};
+    for (const QStringList& paths : fifos) {
+        for (const QString& path : {index, lock})
+            ::unlink(qPrintable(path));
+        for (const QString& path : paths)
+            ASSERT_EQ(::mkfifo(qPrintable(path), 0600), 0);
+        const ToolRun run = runSearchTool(arguments(kLargeQuery, 3600), 20000);
+        const std::string fifo = paths.join(", ").toStdString();
+        ASSERT_TRUE(run.finished) << "hung on a FIFO at " << fifo;
+        EXPECT_FALSE(run.crashed) << fifo;
+        EXPECT_EQ(run.exitCode, 0) << fifo;
+        EXPECT_TRUE(refreshed(run)) << run.err.constData();
+        EXPECT_EQ(found(run), QStringList{"a.bin"}) << fifo;
+    }
+    // Where the lock could be taken, the rebuilt index took the FIFO's place.
+    struct stat st;
+    ASSERT_EQ(::unlink(qPrintable(lock)), 0);
+    ASSERT_TRUE(refreshed(search()));
+    ASSERT_EQ(::stat(qPrintable(index), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+}
+
+// Any process of the user can truncate the index while a search reads it (a clean-up
+// script, a full disk, another tool); the search then refreshes and never dies of SIGBUS.
+TEST_F(IndexTest, AnIndexTruncatedWhileASearchReadsItEndsNoRunWithASignal) {
+    home_.sparseFile("a.bin", 5000);
+    const std::string root =
+        platform::encodePath(platform::standardizePath(home_.path())).toStdString();
+    const std::string file =
+        mdsearch::IndexStore({cache_.path().toStdString(), 0}).indexFileFor(root);
+    const mdsearch::BuiltIndex large = largeIndexOf(root);
+    int truncatedRounds = 0;
+    for (int round = 0; round < 50; ++round) {
+        ASSERT_TRUE(large.save(file));
+        struct stat st;
+        ASSERT_EQ(::stat(file.c_str(), &st), 0);
+        QProcess run;
+        run.start(searchToolPath(), arguments(kLargeQuery, 3600));
+        ASSERT_TRUE(run.waitForStarted());
+        std::atomic<bool> done = false;
+        bool truncated = false;
+        std::thread truncator([&, pid = run.processId()] {
+            while (!done && !truncated) {
+                if (holdsFile(pid, file)) truncated = ::truncate(file.c_str(), st.st_size / 2) == 0;
+            }
+        });
+        const bool finished = run.waitForFinished(60000);
+        done = true;
+        truncator.join();
+        ASSERT_TRUE(finished) << "round " << round;
+        truncatedRounds += truncated ? 1 : 0;
+        ASSERT_EQ(run.exitStatus(), QProcess::NormalExit)
+            << "round " << round << (truncated ? ", truncated while held" : "");
+        EXPECT_EQ(run.exitCode(), 0);
+    }
+    // Otherwise the race was never run.
+    EXPECT_GT(truncatedRounds, 10);
 }

@@ -34,11 +34,18 @@ bool makeFolders(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// Held by the run that refreshes. Anything but a regular file in the lock's place (a
+// FIFO, a device) is not our lock: the run then refreshes without it and saves nothing,
+// since another run may be writing too.
 class ScopedLock {
 public:
     explicit ScopedLock(const std::string& path)
-        : fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600)) {
-        if (!fd_.valid()) return;
+        : fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0600)) {
+        struct stat st;
+        if (!fd_.valid() || fstat(fd_.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+            fd_.reset();
+            return;
+        }
         while (flock(fd_.get(), LOCK_EX) != 0) {
             if (errno == EINTR) continue;
             fd_.reset();
@@ -54,7 +61,7 @@ private:
 }  // namespace
 
 IndexView IndexStore::Answer::view() const {
-    if (const auto* mapped = std::get_if<MappedIndex>(&index)) return mapped->view();
+    if (const auto* stored = std::get_if<StoredIndex>(&index)) return stored->view();
     if (const auto* built = std::get_if<BuiltIndex>(&index)) return built->view();
     return IndexView();
 }
@@ -110,16 +117,16 @@ std::optional<IndexStore::Answer> IndexStore::indexFor(const std::string& rootPa
 
     const std::string file = indexFileFor(rootPath);
     Answer answer;
-    if (auto stored = MappedIndex::load(file, rootPath);
+    if (auto stored = StoredIndex::load(file, rootPath);
         stored && fresh(stored->view(), *root, now)) {
-        answer.index.emplace<MappedIndex>(std::move(*stored));
+        answer.index.emplace<StoredIndex>(std::move(*stored));
         return answer;
     }
     const bool canStore = makeFolders(options_.cacheFolder);
     const ScopedLock lock(file + ".lock");
-    auto previous = MappedIndex::load(file, rootPath);
+    auto previous = StoredIndex::load(file, rootPath);
     if (previous && fresh(previous->view(), *root, now)) {
-        answer.index.emplace<MappedIndex>(std::move(*previous));
+        answer.index.emplace<StoredIndex>(std::move(*previous));
         return answer;
     }
     if (lock.held()) removeLeftovers(file);

@@ -16,8 +16,9 @@ namespace mdsearch {
 // folder; otherwise it takes the folder's lock, refreshes and replaces the file. Runs
 // that start together wait on the lock and then find the index fresh, so they share one
 // refresh. Readers take no lock: files are replaced by rename, so a reader keeps the
-// version it opened. A run that dies loses its lock with its process, and leaves at most
-// a temporary file, which the next refresh removes.
+// version it opened, and read whole, so one truncated meanwhile fails its checks. A run that dies
+// loses its lock with its process, and leaves at most a temporary file, which the next refresh
+// removes.
 class IndexStore {
 public:
     struct Options {
@@ -27,7 +28,7 @@ public:
 
     // What a query answers from, and how it came about.
     struct Answer {
-        std::variant<std::monostate, MappedIndex, BuiltIndex> index;
+        std::variant<std::monostate, StoredIndex, BuiltIndex> index;
         bool refreshed = false;
         bool saved = false;
         RefreshStats stats;

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QJsonDocument>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -92,9 +93,13 @@ int64_t now() {
     return int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
 }
 
-void writeOut(const std::string& data) {
-    if (!data.empty()) std::fwrite(data.data(), 1, data.size(), stdout);
-    std::fflush(stdout);
+// Writes the answer; exit status 1 when not all of it could be written, since a reader
+// must never take a part for the whole.
+int printAnswer(const std::string& data) {
+    const bool written = std::fwrite(data.data(), 1, data.size(), stdout) == data.size();
+    if (std::fflush(stdout) == 0 && written) return 0;
+    std::fprintf(stderr, "sweepwell-mdsearch: cannot write the answer: %s\n", std::strerror(errno));
+    return 1;
 }
 
 int printAttributes(const std::string& path) {
@@ -103,8 +108,8 @@ int printAttributes(const std::string& path) {
         std::fprintf(stderr, "sweepwell-mdsearch: nothing at %s\n", path.c_str());
         return 1;
     }
-    writeOut(QJsonDocument(*attributes).toJson(QJsonDocument::Compact).toStdString() + "\n");
-    return 0;
+    return printAnswer(QJsonDocument(*attributes).toJson(QJsonDocument::Compact).toStdString() +
+                       "\n");
 }
 
 void reportIndex(const std::string& folder, const IndexStore::Answer& answer, int64_t start) {
@@ -143,8 +148,7 @@ int search(const Options& options) {
         if (options.debug) reportIndex(folder, *answer, start);
         mdsearch::searchIndex(answer->view(), *query, options.nulSeparated, &out);
     }
-    writeOut(out);
-    return 0;
+    return printAnswer(out);
 }
 
 }  // namespace

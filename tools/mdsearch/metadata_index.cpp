@@ -1,13 +1,15 @@
 #include "tools/mdsearch/metadata_index.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
+
+#include "platform/unique_fd.h"
 
 namespace mdsearch {
 namespace {
@@ -99,6 +101,19 @@ bool writeAll(int fd, const struct iovec* parts, int count) {
     return true;
 }
 
+// Reads exactly `length` bytes; false at an early end of the file or an error.
+bool readAll(int fd, void* buffer, size_t length) {
+    char* at = static_cast<char*>(buffer);
+    while (length > 0) {
+        const ssize_t n = ::read(fd, at, length);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        at += n;
+        length -= size_t(n);
+    }
+    return true;
+}
+
 bool isFolderType(uint8_t type) {
     return type == uint8_t(ItemType::Folder) || type == uint8_t(ItemType::Package);
 }
@@ -154,7 +169,9 @@ bool BuiltIndex::save(const std::string& file) const {
     header.checksum = checksum.value();
 
     const std::string temporary = file + ".tmp." + std::to_string(getpid());
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    // A fresh file only: whatever else is found there (a FIFO, a link) is not written through.
+    const int fd =
+        ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) return false;
     const bool written = writeAll(fd, parts, 5);
     const bool closed = ::close(fd) == 0;
@@ -163,33 +180,27 @@ bool BuiltIndex::save(const std::string& file) const {
     return false;
 }
 
-std::optional<MappedIndex> MappedIndex::load(const std::string& file, std::string_view rootPath) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) return std::nullopt;
+std::optional<StoredIndex> StoredIndex::load(const std::string& file, std::string_view rootPath) {
+    // Without O_NONBLOCK a FIFO put in the index's place would hold the open() until some
+    // writer came; only a regular file can be an index.
+    const platform::UniqueFd fd(
+        ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
     struct stat st;
-    void* address = MAP_FAILED;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && size_t(st.st_size) >= sizeof(FileHeader)) {
-        address = mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    if (!fd.valid() || fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        size_t(st.st_size) < sizeof(FileHeader)) {
+        return std::nullopt;
     }
-    ::close(fd);
-    if (address == MAP_FAILED) return std::nullopt;
-    MappedIndex index(address, size_t(st.st_size));
+    const size_t length = size_t(st.st_size);
+    std::unique_ptr<uint64_t[]> data(new (std::nothrow) uint64_t[(length + 7) / 8]);
+    // A file that shrank while it was read ends early: it is no index to trust.
+    if (!data || !readAll(fd.get(), data.get(), length)) return std::nullopt;
+    StoredIndex index(std::move(data), length);
     if (!index.validate(rootPath)) return std::nullopt;
     return index;
 }
 
-MappedIndex::MappedIndex(MappedIndex&& other) noexcept
-    : address_(other.address_), length_(other.length_), view_(other.view_) {
-    other.address_ = nullptr;
-    other.length_ = 0;
-}
-
-MappedIndex::~MappedIndex() {
-    if (address_) munmap(address_, length_);
-}
-
-bool MappedIndex::validate(std::string_view rootPath) {
-    const char* base = static_cast<const char*>(address_);
+bool StoredIndex::validate(std::string_view rootPath) {
+    const char* base = reinterpret_cast<const char*>(data_.get());
     FileHeader header;
     std::memcpy(&header, base, sizeof header);
     if (std::memcmp(header.magic, kMagic, sizeof kMagic) != 0) return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,7 +11,7 @@
 
 // The on-disk index of one folder: every file and folder below it (except hidden ones
 // outside packages) as fixed-size records in depth-first order, followed by their names.
-// A file is read through mmap and answers queries without copying.
+// A file is read whole and answers queries without further copying.
 namespace mdsearch {
 
 inline constexpr uint32_t kNoNode = 0xFFFFFFFFu;
@@ -101,23 +102,22 @@ struct BuiltIndex {
     bool save(const std::string& file) const;
 };
 
-// An index file mapped into memory. load() refuses anything it cannot fully trust: a
+// An index file read into memory. load() refuses anything it cannot fully trust: a
 // foreign or older format, a checksum mismatch, records that point outside the file.
-class MappedIndex {
+// The file is read, never mapped: any process of the user can truncate it, and touching a
+// mapping beyond the new end of the file kills the reader with SIGBUS.
+class StoredIndex {
 public:
-    static std::optional<MappedIndex> load(const std::string& file, std::string_view rootPath);
-    MappedIndex(MappedIndex&& other) noexcept;
-    MappedIndex& operator=(MappedIndex&&) = delete;
-    MappedIndex(const MappedIndex&) = delete;
-    ~MappedIndex();
+    static std::optional<StoredIndex> load(const std::string& file, std::string_view rootPath);
 
     const IndexView& view() const { return view_; }
 
 private:
-    MappedIndex(void* address, size_t length) : address_(address), length_(length) {}
+    StoredIndex(std::unique_ptr<uint64_t[]> data, size_t length)
+        : data_(std::move(data)), length_(length) {}
     bool validate(std::string_view rootPath);
 
-    void* address_;
+    std::unique_ptr<uint64_t[]> data_;  // in 64-bit words, aligned as the records need
     size_t length_;
     IndexView view_;
 };
