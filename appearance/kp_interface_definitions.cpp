@@ -50,7 +50,8 @@ QString KPInterfaceDefinitions::nameFor(const QMetaObject* type) {
     return {};
 }
 
-void kpConnectActions(QObject* receiver, QWidget* view) {
+QStringList kpConnectActions(QObject* receiver, QWidget* view) {
+    QStringList unconnected;
     const QMetaObject* type = receiver->metaObject();
     for (int i = 0; i < type->methodCount(); ++i) {
         const QMetaMethod slot = type->method(i);
@@ -61,8 +62,11 @@ void kpConnectActions(QObject* receiver, QWidget* view) {
         const QString objectName = QString::fromLatin1(name.mid(3, split - 3));
         QObject* sender =
             view->objectName() == objectName ? view : view->findChild<QObject*>(objectName);
-        if (!sender) continue;
-        const int signal = signalIndex(sender, name.mid(split + 1), slot);
-        if (signal >= 0) QMetaObject::connect(sender, signal, receiver, i);
+        const int signal = sender ? signalIndex(sender, name.mid(split + 1), slot) : -1;
+        if (signal >= 0)
+            QMetaObject::connect(sender, signal, receiver, i);
+        else
+            unconnected.append(QString::fromLatin1(name));
     }
+    return unconnected;
 }

@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 
@@ -38,5 +39,7 @@ public:
 
 // Connects every slot of the receiver named on_<objectName>_<signal> to that signal of
 // the widget of that name inside the view, the way uic connects a form's own slots: the
-// form's widgets are the outlets and the controller's slots are its actions.
-void kpConnectActions(QObject* receiver, QWidget* view);
+// form's widgets are the outlets and the controller's slots are its actions. Answers the
+// action slots left unconnected (no such widget, or no signal the slot can take), which
+// a form test reports.
+QStringList kpConnectActions(QObject* receiver, QWidget* view);

@@ -5,7 +5,7 @@
 #include <map>
 #include <mutex>
 
-#include "platform/services.h"
+#include "base/system_log.h"
 
 QString kp_camelCaseString(const QString& string) {
     static const QRegularExpression separators(QStringLiteral("[-_]"));
@@ -74,9 +74,7 @@ QVariant KPTheme::valueForUndefinedKey(const QString& key) const {
     const QString camelCaseKey = kp_camelCaseString(key);
     const std::optional<QVariant> value = callAccessor(camelCaseKey);
     if (value && !value->isNull()) return *value;
-    if (const auto& log = platform::services().log) {
-        log->log(QStringLiteral("[DEBUG] %1 could not find value for key: %2")
-                     .arg(QString::fromLatin1(metaObject()->className()), camelCaseKey));
-    }
+    base::log(QStringLiteral("[DEBUG] %1 could not find value for key: %2")
+                  .arg(QString::fromLatin1(metaObject()->className()), camelCaseKey));
     return {};
 }

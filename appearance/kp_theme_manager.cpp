@@ -1,6 +1,6 @@
 #include "appearance/kp_theme_manager.h"
 
-#include "engine/notification_center.h"
+#include "base/notification_center.h"
 
 KPThemeManager& KPThemeManager::sharedManager() {
     static KPThemeManager manager;

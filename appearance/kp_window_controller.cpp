@@ -3,7 +3,8 @@
 #include <QInputDevice>
 #include <QTouchEvent>
 
-#include "engine/dispatch.h"
+#include "appearance/kp_popover_view_controller.h"
+#include "base/dispatch.h"
 
 namespace {
 
@@ -34,6 +35,14 @@ KPWindowController* KPWindowController::controllerOf(QWidget* window) {
 
 KPYosemiteWindow* KPWindowController::makeWindow() {
     return new PVThemableWindow;
+}
+
+KPPopoverViewController* KPWindowController::popoverViewController() const {
+    return popoverViewController_;
+}
+
+void KPWindowController::setPopoverViewController(KPPopoverViewController* popover) {
+    popoverViewController_ = popover;
 }
 
 void KPWindowController::loadWindow() {

@@ -12,6 +12,8 @@
 
 // One finger of a touchpad gesture: its identity and its horizontal position on the
 // pad, from 0 (left edge) to 1 (right edge).
+class KPPopoverViewController;
+
 struct KPTouch {
     qint64 identity = 0;
     qreal normalizedX = 0;
@@ -46,8 +48,8 @@ public:
     KPWindowController* parentWindowController() const { return parentWindowController_; }
     void setParentWindowController(KPWindowController* c) { parentWindowController_ = c; }
     // The in-window popover shown in this window, if any.
-    QObject* popoverViewController() const { return popoverViewController_; }
-    void setPopoverViewController(QObject* popover) { popoverViewController_ = popover; }
+    KPPopoverViewController* popoverViewController() const;
+    void setPopoverViewController(KPPopoverViewController* popover);
 
     bool wantsSwipeEvents() const { return wantsSwipeEvents_; }
     void setWantsSwipeEvents(bool wants) { wantsSwipeEvents_ = wants; }
@@ -83,7 +85,7 @@ private:
     QPointer<KPYosemiteWindow> window_;
     QPointer<QWidget> parentWindow_;
     QPointer<KPWindowController> parentWindowController_;
-    QPointer<QObject> popoverViewController_;
+    QPointer<KPPopoverViewController> popoverViewController_;
     bool wantsSwipeEvents_ = false;
     bool kpViewIsLoaded_ = false;
     std::optional<QHash<qint64, KPTouch>> touchesDictionary_;

@@ -5,7 +5,7 @@
 #include <QScreen>
 
 #include "appearance/kp_window_geometry.h"
-#include "engine/dispatch.h"
+#include "base/dispatch.h"
 
 SWPopoverPanel::SWPopoverPanel(QWidget* parent) : KPYosemitePanel(parent) {
     setStandardButtonsHidden(true);

@@ -3,8 +3,8 @@
 #include <QObject>
 #include <QStringList>
 
-#include "app/sw_user_defaults.h"
 #include "appearance/desktop_color_scheme.h"
+#include "base/sw_user_defaults.h"
 
 // Picks the current theme from the theme setting and, when it says to follow the
 // system, from the desktop's colour scheme; and picks again whenever either changes.

@@ -1,7 +1,7 @@
 #include "appearance/theme_update.h"
 
 #include "appearance/kp_theme_manager.h"
-#include "engine/notification_center.h"
+#include "base/notification_center.h"
 
 KPThemeObserver::~KPThemeObserver() {
     QObject::disconnect(connection_);

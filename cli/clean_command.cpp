@@ -8,11 +8,9 @@
 
 #include "cli/report.h"
 #include "cli/scan_command.h"
+#include "engine/categories/login_items_item.h"
 
 namespace {
-
-// Login items are switched, never removed.
-const QString kLoginItemsKey = QStringLiteral("actual-login-items");
 
 // Paths and names are matched exactly: every entry has one form that names it. Returns
 // the paths and names that match no listed entry.
@@ -127,7 +125,7 @@ int removeAndReport(const QSRemovalPlan& plan, const CliOptions& options) {
 }  // namespace
 
 int runCleanCommand(const CliOptions& options) {
-    if (options.categories.contains(kLoginItemsKey)) {
+    if (options.categories.contains(QSLoginItemsItem::kKey)) {
         report::printErr("sweepwell-cli: login items are switched on and off, never removed.\n");
         return 2;
     }

@@ -3,12 +3,11 @@
 #include "cli/report.h"
 #include "cli/scan_command.h"
 #include "engine/categories/login_item_file.h"
+#include "engine/categories/login_items_item.h"
 #include "engine/disk_utilities.h"
 #include "platform/file_manager.h"
 
 namespace {
-
-const QString kLoginItemsKey = QStringLiteral("actual-login-items");
 
 QByteArray listText(const QSScanResultPtr& result) {
     QByteArray out;
@@ -63,7 +62,7 @@ int switchItem(const QSScanResultPtr& result, const CliOptions& options) {
 
 int runLoginItemsCommand(const CliOptions& options) {
     QString error;
-    auto scanner = scannerForCategories({kLoginItemsKey}, &error);
+    auto scanner = scannerForCategories({QSLoginItemsItem::kKey}, &error);
     if (!scanner || scanner->scanItems().isEmpty()) {
         report::printErr("sweepwell-cli: login items are not available here\n");
         return 2;

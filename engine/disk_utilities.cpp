@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+#include "base/system_log.h"
 #include "platform/file_manager.h"
 #include "platform/file_path.h"
 #include "platform/folder_anchors.h"
@@ -12,10 +13,6 @@
 namespace {
 
 const QString kVolumesPrefix = QStringLiteral("/Volumes/");
-
-void logLine(const QString& line) {
-    if (auto log = platform::services().log) log->log(line);
-}
 
 // A home folder reported inside an application container ends in
 // /Library/Containers/<identifier>/Data; the real home folder is what lies above.
@@ -42,6 +39,8 @@ QSDiskUtilities& QSDiskUtilities::sharedInstance() {
 
 QSDiskUtilities::QSDiskUtilities() {
     setCurrentVolumePath(QStringLiteral("/"));
+    // The home folder and its locations come from the services: follow a swap of them.
+    platform::observeServiceChanges([this] { updatePaths(); });
 }
 
 QString QSDiskUtilities::get(QString Locations::*field) const {
@@ -60,62 +59,32 @@ QString QSDiskUtilities::currentVolumePath() const {
 QString QSDiskUtilities::homeDirectoryPath() const {
     return get(&Locations::homeDirectoryPath);
 }
-void QSDiskUtilities::setHomeDirectoryPath(const QString& p) {
-    set(&Locations::homeDirectoryPath, p);
-}
 QString QSDiskUtilities::libraryDirectoryPath() const {
     return get(&Locations::libraryDirectoryPath);
-}
-void QSDiskUtilities::setLibraryDirectoryPath(const QString& p) {
-    set(&Locations::libraryDirectoryPath, p);
 }
 QString QSDiskUtilities::applicationLogsPath() const {
     return get(&Locations::applicationLogsPath);
 }
-void QSDiskUtilities::setApplicationLogsPath(const QString& p) {
-    set(&Locations::applicationLogsPath, p);
-}
 QString QSDiskUtilities::applicationCachesPath() const {
     return get(&Locations::applicationCachesPath);
-}
-void QSDiskUtilities::setApplicationCachesPath(const QString& p) {
-    set(&Locations::applicationCachesPath, p);
 }
 QString QSDiskUtilities::trashPath() const {
     return get(&Locations::trashPath);
 }
-void QSDiskUtilities::setTrashPath(const QString& p) {
-    set(&Locations::trashPath, p);
-}
 QString QSDiskUtilities::downloadsPath() const {
     return get(&Locations::downloadsPath);
-}
-void QSDiskUtilities::setDownloadsPath(const QString& p) {
-    set(&Locations::downloadsPath, p);
 }
 QString QSDiskUtilities::mailDownloadsPath() const {
     return get(&Locations::mailDownloadsPath);
 }
-void QSDiskUtilities::setMailDownloadsPath(const QString& p) {
-    set(&Locations::mailDownloadsPath, p);
-}
 QString QSDiskUtilities::mailDownloadsContainersPath() const {
     return get(&Locations::mailDownloadsContainersPath);
-}
-void QSDiskUtilities::setMailDownloadsContainersPath(const QString& p) {
-    set(&Locations::mailDownloadsContainersPath, p);
 }
 QString QSDiskUtilities::iOSBackupsPath() const {
     return get(&Locations::iOSBackupsPath);
 }
-void QSDiskUtilities::setIOSBackupsPath(const QString& p) {
-    set(&Locations::iOSBackupsPath, p);
-}
 QString QSDiskUtilities::derivedDataPath() const {
     return get(&Locations::derivedDataPath);
-}
-void QSDiskUtilities::setDerivedDataPath(const QString& p) {
-    set(&Locations::derivedDataPath, p);
 }
 
 void QSDiskUtilities::setCurrentVolumePath(const QString& path) {
@@ -140,7 +109,7 @@ QSDiskUtilities::Locations QSDiskUtilities::computeLocations(const QString& volu
     const auto homeFolder = platform::services().homeFolder;
     l.homeDirectoryPath =
         homeFolderFromReportedPath(homeFolder ? homeFolder->homeDirectory() : QStringLiteral("/"));
-    logLine(QStringLiteral("[DEBUG] Home Directory is: %1").arg(l.homeDirectoryPath));
+    base::log(QStringLiteral("[DEBUG] Home Directory is: %1").arg(l.homeDirectoryPath));
     // Everything a scan lists in the home folder is measured and removed from here.
     platform::anchorFolder(l.homeDirectoryPath);
     const auto home = [&](const QString& c) {
@@ -204,8 +173,8 @@ bool QSDiskUtilities::refuseRelativePath(const QString& path, platform::Error* e
     platform::Error refusal = platform::Error::fromErrno(EINVAL, path);
     refusal.description =
         QStringLiteral("\u201c%1\u201d is not an absolute path; nothing was removed.").arg(path);
-    logLine(QStringLiteral("[DEBUG] Could not remove file at '%1' because of error: %2")
-                .arg(path, refusal.toString()));
+    base::log(QStringLiteral("[DEBUG] Could not remove file at '%1' because of error: %2")
+                  .arg(path, refusal.toString()));
     if (error) *error = refusal;
     return true;
 }
@@ -228,8 +197,8 @@ bool QSDiskUtilities::removeItemAtPath(const QString& path, bool keepContainingF
     }
     platform::Error failure;
     if (platform::removeFile(path, &failure)) return true;
-    logLine(QStringLiteral("[DEBUG] Could not remove file at '%1' because of error: %2")
-                .arg(path, failure.toString()));
+    base::log(QStringLiteral("[DEBUG] Could not remove file at '%1' because of error: %2")
+                  .arg(path, failure.toString()));
     if (error) *error = failure;
     return false;
 }
@@ -249,8 +218,8 @@ bool QSDiskUtilities::removeItemAtPath(const QString& path, const platform::File
     platform::removeScannedItem(path, scanned, &failures);
     if (failures.size() == 1 && failures.front().path == path) {
         // The item itself was refused, missing or could not be removed: say why.
-        logLine(QStringLiteral("[DEBUG] Could not remove file at '%1' because of error: %2")
-                    .arg(path, failures.front().error.toString()));
+        base::log(QStringLiteral("[DEBUG] Could not remove file at '%1' because of error: %2")
+                      .arg(path, failures.front().error.toString()));
         if (error) *error = failures.front().error;
         return false;
     }
@@ -263,8 +232,8 @@ bool QSDiskUtilities::answerForFailures(const QString& path,
                                         const std::vector<platform::RemovalFailure>& failures,
                                         platform::Error* error) {
     for (const auto& failure : failures) {
-        logLine(QStringLiteral("[DEBUG][D] Could not delete file at '%1' because of error: %2")
-                    .arg(failure.path, failure.error.toString()));
+        base::log(QStringLiteral("[DEBUG][D] Could not delete file at '%1' because of error: %2")
+                      .arg(failure.path, failure.error.toString()));
     }
     if (failures.empty()) return true;
     if (error) {

@@ -18,28 +18,20 @@ public:
     QString currentVolumePath() const;
     // Stores the volume and recomputes every location.
     void setCurrentVolumePath(const QString& path);
+    // Recomputes every location: after the folders below the home folder changed. A swap
+    // of the platform services recomputes them by itself.
     void updatePaths();
 
     QString homeDirectoryPath() const;
-    void setHomeDirectoryPath(const QString& path);
     QString libraryDirectoryPath() const;
-    void setLibraryDirectoryPath(const QString& path);
     QString applicationLogsPath() const;
-    void setApplicationLogsPath(const QString& path);
     QString applicationCachesPath() const;
-    void setApplicationCachesPath(const QString& path);
     QString trashPath() const;
-    void setTrashPath(const QString& path);
     QString downloadsPath() const;
-    void setDownloadsPath(const QString& path);
     QString mailDownloadsPath() const;
-    void setMailDownloadsPath(const QString& path);
     QString mailDownloadsContainersPath() const;
-    void setMailDownloadsContainersPath(const QString& path);
     QString iOSBackupsPath() const;
-    void setIOSBackupsPath(const QString& path);
     QString derivedDataPath() const;
-    void setDerivedDataPath(const QString& path);
 
     // Logical size in bytes of a file or folder; 0 for a null or missing path. Links are
     // measured as links, and other mounted file systems are not entered.

@@ -4,9 +4,9 @@
 #include <QDebug>
 #include <typeinfo>
 
+#include "base/dispatch.h"
+#include "base/notification_center.h"
 #include "engine/disk_utilities.h"
-#include "engine/dispatch.h"
-#include "engine/notification_center.h"
 #include "engine/removal_log.h"
 #include "platform/file_manager.h"
 #include "platform/file_path.h"

@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "base/dispatch.h"
 #include "engine/categories/aging_files_item.h"
 #include "engine/categories/application_caches_item.h"
 #include "engine/categories/application_logs_item.h"
@@ -23,7 +24,6 @@
 #include "engine/categories/screenshot_item.h"
 #include "engine/categories/trash_item.h"
 #include "engine/disk_utilities.h"
-#include "engine/dispatch.h"
 
 QSScanner::QSScanner(bool isSandboxed)
     : scanItems_(scanItemsWithIsSandboxed(isSandboxed)), isSandboxed_(isSandboxed) {}

@@ -1,7 +1,6 @@
 #include "platform/linux_services.h"
 
 #include <pwd.h>
-#include <syslog.h>
 #include <unistd.h>
 #include <QFile>
 
@@ -57,10 +56,6 @@ QList<MountedVolume> LinuxVolumeList::mountedVolumes() const {
     QFile file(QStringLiteral("/proc/self/mountinfo"));
     if (!file.open(QIODevice::ReadOnly)) return {};
     return parseMountInfo(file.readAll());
-}
-
-void SyslogSystemLog::log(const QString& line) {
-    syslog(LOG_USER | LOG_DEBUG, "%s", line.toUtf8().constData());
 }
 
 }  // namespace platform

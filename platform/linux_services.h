@@ -20,11 +20,6 @@ public:
     static QList<MountedVolume> parseMountInfo(const QByteArray& text);
 };
 
-class SyslogSystemLog : public SystemLog {
-public:
-    void log(const QString& line) override;
-};
-
 class DesktopNotificationGate : public NotificationGate {
 public:
     bool hasUserNotificationCenter() const override { return true; }

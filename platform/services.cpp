@@ -1,5 +1,7 @@
 #include "platform/services.h"
 
+#include <vector>
+
 #include "platform/launch_control.h"
 #include "platform/linux_services.h"
 #include "platform/linux_workspace.h"
@@ -11,11 +13,11 @@ namespace platform {
 
 Services linuxServices() {
     return Services{
-        std::make_shared<LinuxHomeFolder>(),         std::make_shared<LinuxVolumeList>(),
-        std::make_shared<SyslogSystemLog>(),         std::make_shared<InotifyFileCoordinator>(),
-        std::make_shared<DesktopNotificationGate>(), std::make_shared<LinuxWorkspace>(),
-        std::make_shared<ToolMetadataSearch>(),      std::make_shared<XdgAutostartLoginItems>(),
-        std::make_shared<SystemdUserJobs>(),         std::make_shared<LinuxLaunchControl>()};
+        std::make_shared<LinuxHomeFolder>(),        std::make_shared<LinuxVolumeList>(),
+        std::make_shared<InotifyFileCoordinator>(), std::make_shared<DesktopNotificationGate>(),
+        std::make_shared<LinuxWorkspace>(),         std::make_shared<ToolMetadataSearch>(),
+        std::make_shared<XdgAutostartLoginItems>(), std::make_shared<SystemdUserJobs>(),
+        std::make_shared<LinuxLaunchControl>()};
 }
 
 Services& services() {
@@ -23,12 +25,32 @@ Services& services() {
     return current;
 }
 
+namespace {
+
+std::vector<std::function<void()>>& serviceObservers() {
+    static std::vector<std::function<void()>> observers;
+    return observers;
+}
+
+void servicesChanged() {
+    for (const auto& observer : serviceObservers())
+        observer();
+}
+
+}  // namespace
+
+void observeServiceChanges(std::function<void()> observer) {
+    serviceObservers().push_back(std::move(observer));
+}
+
 ScopedServices::ScopedServices(Services replacement) : saved_(services()) {
     services() = std::move(replacement);
+    servicesChanged();
 }
 
 ScopedServices::~ScopedServices() {
     services() = std::move(saved_);
+    servicesChanged();
 }
 
 }  // namespace platform

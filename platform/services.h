@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -31,12 +32,6 @@ public:
     virtual QList<MountedVolume> mountedVolumes() const = 0;
 };
 
-class SystemLog {
-public:
-    virtual ~SystemLog() = default;
-    virtual void log(const QString& line) = 0;
-};
-
 // Something that wants to learn when the file at its path is moved.
 class FilePresenter {
 public:
@@ -64,7 +59,6 @@ public:
 struct Services {
     std::shared_ptr<HomeFolder> homeFolder;
     std::shared_ptr<VolumeList> volumes;
-    std::shared_ptr<SystemLog> log;
     std::shared_ptr<FileCoordinator> fileCoordinator;
     std::shared_ptr<NotificationGate> notificationGate;
     std::shared_ptr<Workspace> workspace;
@@ -78,6 +72,11 @@ struct Services {
 // engine only reads them afterwards.
 Services& services();
 Services linuxServices();
+
+// Calls `observer` each time ScopedServices swaps the services in or out, on the thread
+// that swapped them: what is derived from the services (the engine's home-folder
+// locations) is then recomputed by its owner, not by hand at every swap.
+void observeServiceChanges(std::function<void()> observer);
 
 // Swaps in other services for the life of the object, then restores the previous ones.
 class ScopedServices {

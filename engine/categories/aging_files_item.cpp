@@ -11,7 +11,6 @@ namespace {
 
 const QString kQuery = QStringLiteral(
     "kMDItemUsedDates<=$time.today(-90) && kMDItemContentType=com.apple.application-bundle");
-const QString kApplePrefix = QStringLiteral("com.apple");
 constexpr double kAgeThresholdDays = 90;
 constexpr double kSecondsPerDay = 86400;
 
@@ -114,8 +113,7 @@ QString QSAgingFilesItem::path() const {
 }
 
 QStringList QSAgingFilesItem::ignoredBundles() {
-    const QString own = kApplicationBundleIdentifier;
-    return {kApplePrefix, own.isEmpty() ? QStringLiteral("MOSSGATEMISSING") : own};
+    return {kApplePrefix, kApplicationBundleIdentifier};
 }
 
 QStringList QSAgingFilesItem::relatedFileDirectories() {

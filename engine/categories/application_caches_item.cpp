@@ -1,15 +1,10 @@
 #include "engine/categories/application_caches_item.h"
 
+#include "engine/application_identity.h"
 #include "engine/categories/application_icon.h"
 #include "engine/disk_utilities.h"
 #include "platform/file_manager.h"
 #include "platform/file_path.h"
-
-namespace {
-
-const QString kApplePrefix = QStringLiteral("com.apple");
-
-}  // namespace
 
 QString QSApplicationCachesItem::path() const {
     return QSDiskUtilities::sharedInstance().applicationCachesPath();

@@ -2,14 +2,13 @@
 
 #include <sys/stat.h>
 
+#include "engine/application_identity.h"
 #include "engine/disk_utilities.h"
 #include "platform/file_manager.h"
 #include "platform/file_path.h"
 #include "platform/property_list.h"
 
 namespace {
-
-const QString kApplePrefix = QStringLiteral("com.apple");
 
 // As the file manager answers it: a link to a folder is a folder.
 bool isDirectoryFollowingLinks(const QString& path) {

@@ -3,7 +3,7 @@
 #include <QUrl>
 #include <chrono>
 
-#include "engine/dispatch.h"
+#include "base/dispatch.h"
 #include "platform/services.h"
 #include "platform/type_identifiers.h"
 

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "engine/application_identity.h"
 #include "engine/categories/application_icon.h"
 #include "engine/disk_utilities.h"
 #include "platform/file_manager.h"
@@ -10,8 +11,6 @@
 #include "platform/property_list.h"
 
 namespace {
-
-const QString kApplePrefix = QStringLiteral("com.apple");
 
 QDateTime dateFrom(const struct statx_timestamp& t) {
     return QDateTime::fromMSecsSinceEpoch(qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000, Qt::UTC);

@@ -1,5 +1,6 @@
 #include "engine/categories/login_item_helper.h"
 
+#include "engine/application_identity.h"
 #include "engine/categories/login_item_file.h"
 #include "platform/file_path.h"
 #include "platform/property_list.h"
@@ -53,7 +54,7 @@ void QSLoginItemHelper::updateSMItems() {
     QStringList labels;
     for (const QVariantMap& job : platform::services().userJobs->allJobDictionaries()) {
         const QString label = job.value(kLabel).toString();
-        if (label.startsWith(QStringLiteral("com.apple")) || job.contains(kPid)) continue;
+        if (label.startsWith(kApplePrefix) || job.contains(kPid)) continue;
         items.append(job);
         labels.append(label);
     }

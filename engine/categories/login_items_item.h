@@ -9,8 +9,10 @@ class QSLoginItemsItem : public QSSpotlightScanItem {
 public:
     static std::shared_ptr<QSLoginItemsItem> item() { return std::make_shared<QSLoginItemsItem>(); }
 
+    static inline const QString kKey = QStringLiteral("actual-login-items");
+
     QString title() const override { return QStringLiteral("Login Items"); }
-    QString key() const override { return QStringLiteral("actual-login-items"); }
+    QString key() const override { return kKey; }
     QString path() const override;
     bool hasDetails() const override { return true; }
     QSScanResultPtr actuallyScan() override;

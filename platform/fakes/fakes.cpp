@@ -6,21 +6,6 @@
 
 namespace platform::fakes {
 
-void RecordingSystemLog::log(const QString& line) {
-    std::lock_guard lock(mutex_);
-    lines_.append(line);
-}
-
-QStringList RecordingSystemLog::lines() const {
-    std::lock_guard lock(mutex_);
-    return lines_;
-}
-
-void RecordingSystemLog::clear() {
-    std::lock_guard lock(mutex_);
-    lines_.clear();
-}
-
 void FakeFileCoordinator::addFilePresenter(FilePresenter* presenter) {
     std::lock_guard lock(mutex_);
     presenters_.append(presenter);
@@ -48,11 +33,11 @@ void FakeFileCoordinator::simulateMove(const QString& from, const QString& to) {
 
 Services fakeServices(const QString& home) {
     return Services{
-        std::make_shared<FixedHomeFolder>(home),  std::make_shared<FakeVolumeList>(),
-        std::make_shared<RecordingSystemLog>(),   std::make_shared<FakeFileCoordinator>(),
-        std::make_shared<FakeNotificationGate>(), std::make_shared<FakeWorkspace>(),
-        std::make_shared<FakeMetadataSearch>(),   std::make_shared<FakeSessionLoginItems>(),
-        std::make_shared<FakeUserJobs>(),         std::make_shared<RecordingLaunchControl>()};
+        std::make_shared<FixedHomeFolder>(home),   std::make_shared<FakeVolumeList>(),
+        std::make_shared<FakeFileCoordinator>(),   std::make_shared<FakeNotificationGate>(),
+        std::make_shared<FakeWorkspace>(),         std::make_shared<FakeMetadataSearch>(),
+        std::make_shared<FakeSessionLoginItems>(), std::make_shared<FakeUserJobs>(),
+        std::make_shared<RecordingLaunchControl>()};
 }
 
 }  // namespace platform::fakes

@@ -17,18 +17,6 @@ private:
     QList<MountedVolume> volumes_;
 };
 
-// Keeps every line, from any thread.
-class RecordingSystemLog : public SystemLog {
-public:
-    void log(const QString& line) override;
-    QStringList lines() const;
-    void clear();
-
-private:
-    mutable std::mutex mutex_;
-    QStringList lines_;
-};
-
 // Moves happen when the test says so.
 class FakeFileCoordinator : public FileCoordinator {
 public:
@@ -52,7 +40,7 @@ private:
     bool available_;
 };
 
-// Services for a test: the given home folder, no volumes, a recording log, a fake
+// Services for a test: the given home folder, no volumes, a fake
 // coordinator, no notification centre, a workspace without applications
 // (a FakeWorkspace, see fake_workspace.h) and a search index that lists nothing
 // (a FakeMetadataSearch, see fake_metadata_search.h).

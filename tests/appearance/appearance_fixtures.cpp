@@ -5,20 +5,7 @@
 
 #include "appearance/kp_theme_manager.h"
 #include "appearance/sw_dark_theme.h"
-#include "engine/notification_center.h"
-
-namespace {
-
-platform::Services withLog(std::shared_ptr<platform::SystemLog> log) {
-    platform::Services services = platform::services();
-    services.log = std::move(log);
-    return services;
-}
-
-}  // namespace
-
-RecordedLog::RecordedLog()
-    : log_(std::make_shared<platform::fakes::RecordingSystemLog>()), services_(withLog(log_)) {}
+#include "base/notification_center.h"
 
 void useTheme(const char* className) {
     static const bool registered = [] {

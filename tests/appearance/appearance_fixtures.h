@@ -5,20 +5,7 @@
 #include <QStringList>
 #include <memory>
 
-#include "platform/fakes/fakes.h"
-#include "platform/services.h"
-
-// Keeps the lines the program logs while the object lives.
-class RecordedLog {
-public:
-    RecordedLog();
-    QStringList lines() const { return log_->lines(); }
-    void clear() { log_->clear(); }
-
-private:
-    std::shared_ptr<platform::fakes::RecordingSystemLog> log_;
-    platform::ScopedServices services_;
-};
+#include "tests/support/recording_system_log.h"
 
 // Makes the shared light and dark themes, registers them once, and makes `className`
 // current.

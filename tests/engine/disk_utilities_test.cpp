@@ -44,6 +44,19 @@ TEST(HomeFolderRule, TheHomeFolderIsLogged) {
         platform.log().lines().contains(QStringLiteral("[DEBUG] Home Directory is: /home/carol")));
 }
 
+// Whatever swaps in other services gets the engine's locations under the home they
+// report, and the previous ones back when it ends, with no recomputing by hand.
+TEST(Locations, FollowEverySwapOfTheServices) {
+    FakePlatform outer(QStringLiteral("/home/outer"));
+    {
+        platform::ScopedServices inner(
+            platform::fakes::fakeServices(QStringLiteral("/home/inner")));
+        EXPECT_EQ(disk().homeDirectoryPath(), u"/home/inner");
+        EXPECT_EQ(disk().libraryDirectoryPath(), u"/home/inner/Library");
+    }
+    EXPECT_EQ(disk().homeDirectoryPath(), u"/home/outer");
+}
+
 TEST(Locations, ExistingFoldersAreFoundAndMissingOnesAreNull) {
     FixtureHome home;
     home.folder(QStringLiteral("Library/Caches"));

@@ -4,7 +4,7 @@
 #include <QCoreApplication>
 #include <QThread>
 
-#include "engine/notification_center.h"
+#include "base/notification_center.h"
 #include "engine/scan_model.h"
 #include "engine/scan_totals.h"
 #include "platform/file_path.h"

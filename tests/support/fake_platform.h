@@ -7,20 +7,20 @@
 #include "platform/fakes/fake_metadata_search.h"
 #include "platform/fakes/fakes.h"
 #include "platform/services.h"
+#include "tests/support/recording_system_log.h"
 
-// Installs fake host services reporting `home` as the home folder, and recomputes the
-// engine's locations from them; restores both afterwards.
+// Installs fake host services reporting `home` as the home folder and a recording log;
+// restores both afterwards. The engine's locations are computed from the fake services
+// at once, as the program computes them at start, and follow every later swap of the
+// services by themselves.
 class FakePlatform {
 public:
     explicit FakePlatform(const QString& home, QList<platform::MountedVolume> volumes = {})
         : services_(make(home, std::move(volumes))) {
-        QSDiskUtilities::sharedInstance().updatePaths();
+        QSDiskUtilities::sharedInstance();
     }
-    ~FakePlatform() { QSDiskUtilities::sharedInstance().updatePaths(); }
 
-    platform::fakes::RecordingSystemLog& log() {
-        return static_cast<platform::fakes::RecordingSystemLog&>(*platform::services().log);
-    }
+    RecordingSystemLog& log() { return log_.recorder(); }
     platform::fakes::FakeFileCoordinator& coordinator() {
         return static_cast<platform::fakes::FakeFileCoordinator&>(
             *platform::services().fileCoordinator);
@@ -55,5 +55,7 @@ private:
         return services;
     }
 
+    // Declared first: what the swaps of the services log goes to the recording.
+    RecordedLog log_;
     platform::ScopedServices services_;
 };

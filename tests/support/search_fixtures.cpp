@@ -12,7 +12,6 @@
 #include "engine/categories/login_items_item.h"
 #include "engine/categories/partial_downloads_item.h"
 #include "engine/categories/screenshot_item.h"
-#include "engine/disk_utilities.h"
 #include "platform/fakes/fakes.h"
 #include "platform/file_path.h"
 #include "platform/metadata_search_tool.h"
@@ -55,12 +54,10 @@ QByteArray chunk(const QByteArray& type, const QByteArray& data) {
 
 SearchPlatform::SearchPlatform(const QString& home, bool gateOpen, const QString& systemRoot) {
     services_.emplace(searchServices(home, gateOpen, cache_.path(), systemRoot));
-    QSDiskUtilities::sharedInstance().updatePaths();
 }
 
 SearchPlatform::~SearchPlatform() {
     services_.reset();
-    QSDiskUtilities::sharedInstance().updatePaths();
 }
 
 QStringList ToolRun::lines() const {

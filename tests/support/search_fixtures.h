@@ -12,6 +12,7 @@
 
 #include "engine/scan_model.h"
 #include "platform/services.h"
+#include "tests/support/recording_system_log.h"
 
 class FixtureHome;
 
@@ -32,6 +33,7 @@ public:
 
 private:
     QTemporaryDir cache_;
+    RecordedLog log_;
     std::optional<platform::ScopedServices> services_;
 };
 

@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "app/kp_navigation_controller.h"
-#include "app/kp_popover_view_controller.h"
+#include "appearance/kp_navigation_controller.h"
+#include "appearance/kp_popover_view_controller.h"
 #include "appearance/kp_yosemite_window.h"
 #include "appearance/sw_popover_window_controller.h"
 

@@ -1,4 +1,4 @@
-#include "engine/dispatch.h"
+#include "base/dispatch.h"
 
 #include <QCoreApplication>
 #include <QThread>

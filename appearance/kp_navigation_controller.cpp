@@ -1,4 +1,4 @@
-#include "app/kp_navigation_controller.h"
+#include "appearance/kp_navigation_controller.h"
 
 #include <QEvent>
 #include <QPropertyAnimation>
@@ -6,16 +6,8 @@
 
 #include "appearance/kp_window_controller.h"
 #include "appearance/kp_window_geometry.h"
-#include "engine/dispatch.h"
-#include "platform/services.h"
-
-namespace {
-
-void log(const QString& line) {
-    if (const auto& systemLog = platform::services().log) systemLog->log(line);
-}
-
-}  // namespace
+#include "base/dispatch.h"
+#include "base/system_log.h"
 
 KPNavigationController::KPNavigationController(QObject* parent) : QObject(parent) {}
 
@@ -109,13 +101,14 @@ KPNavigationController::Screen KPNavigationController::popToRootViewControllerAn
 
 void KPNavigationController::popToController(const Screen& screen, bool animated) {
     if (screen == currentViewController_) {
-        log(QString::fromLatin1(kAlreadyTopMessage));
+        base::log(QString::fromLatin1(kAlreadyTopMessage));
         return;
     }
     const qsizetype index = viewControllerStack_.indexOf(screen);
     if (index < 0) {
-        log(QString::fromLatin1(kNotInStackMessage).arg(screen ? screen->description() : "nil"));
-        log(QString::fromLatin1(kStackMessage).arg(describeStack()));
+        base::log(
+            QString::fromLatin1(kNotInStackMessage).arg(screen ? screen->description() : "nil"));
+        base::log(QString::fromLatin1(kStackMessage).arg(describeStack()));
         return;
     }
     viewControllerStack_.resize(index + 1);
@@ -197,10 +190,10 @@ void KPNavigationController::configure(KPViewController& screen) {
 }
 
 void KPNavigationController::resizeWindow(KPViewController& screen, bool animated) {
-    const QSizeF wanted = screen.viewDefaultSize().expandedTo(screen.viewMinSize());
+    // A negative wish counts as none.
+    const QSizeF wanted = screen.viewDefaultSize().expandedTo(QSizeF(0, 0));
     QWidget* window = this->window();
     if (wanted.isNull() || !window || !view_) return;
-    if (!screen.viewMinSize().isNull()) window->setMinimumSize(screen.viewMinSize().toSize());
     const bool largeEnough = view_->width() >= wanted.width() && view_->height() >= wanted.height();
     if (largeEnough && !screen.forceResize()) return;
     const QSizeF content = kp_contentView(window)->size();

@@ -3,7 +3,9 @@
 #include <QObject>
 #include <QPointer>
 #include <QSizeF>
+#include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "appearance/kp_interface_definitions.h"
@@ -45,9 +47,6 @@ public:
 
     QSizeF viewDefaultSize() const { return viewDefaultSize_; }
     void setViewDefaultSize(QSizeF size) { viewDefaultSize_ = size; }
-    // No screen of this kit asks for a minimum size.
-    QSizeF viewMinSize() const { return QSizeF(0, 0); }
-    void setViewMinSize(QSizeF size) { viewMinSize_ = size; }
     bool forceResize() const { return forceResize_; }
     void setForceResize(bool force) { forceResize_ = force; }
     bool kp_viewHasLoaded() const { return kp_viewHasLoaded_; }
@@ -62,6 +61,8 @@ public:
 
     // "<ClassName: address>", as the log shows screens.
     QString description() const;
+    // The action slots that matched no widget of the form when it was loaded.
+    const QStringList& unconnectedActions() const { return unconnectedActions_; }
 
 protected:
     KPViewController() = default;
@@ -78,8 +79,38 @@ private:
     QPointer<KPWindowController> parentWindowController_;
     // Zero, not Qt's invalid size: a zero size means "no wish".
     QSizeF viewDefaultSize_{0, 0};
-    QSizeF viewMinSize_{0, 0};
+    QStringList unconnectedActions_;
     bool forceResize_ = false;
     bool kp_viewHasLoaded_ = false;
     bool kp_isVisible_ = false;
 };
+
+// Every screen and popover class of the program, registered beside its form with
+// KP_SCREEN, so that one test can load them all: forms are found by class name and
+// actions by widget name, and a mistake in either is otherwise silent.
+class KPScreenCatalogue {
+public:
+    struct Entry {
+        const QMetaObject* type;
+        std::function<std::shared_ptr<KPViewController>()> make;
+    };
+    static void add(Entry entry);
+    static QList<Entry> entries();
+    // What is wrong with the screen the entry makes: no form to lay it out, or an action
+    // slot connected to nothing.
+    static QStringList problems(const Entry& entry);
+};
+
+template <class Screen>
+class KPScreenRegistration {
+public:
+    KPScreenRegistration() {
+        KPScreenCatalogue::add({&Screen::staticMetaObject, [] {
+                                    return std::shared_ptr<KPViewController>(
+                                        KPViewController::controller<Screen>());
+                                }});
+    }
+};
+
+// Registers the screen class Name in the catalogue; next to KP_INTERFACE_DEFINITION.
+#define KP_SCREEN(Name) static const KPScreenRegistration<Name> kpScreen##Name

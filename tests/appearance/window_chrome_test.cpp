@@ -5,8 +5,8 @@
 #include <QScreen>
 #include <QTest>
 
-#include "app/kp_popover_view_controller.h"
 #include "appearance/kp_custom_window_button_view.h"
+#include "appearance/kp_popover_view_controller.h"
 #include "appearance/kp_window_geometry.h"
 #include "appearance/sw_popover_window_controller.h"
 #include "tests/support/fixture_home.h"

@@ -1,4 +1,4 @@
-#include "app/kp_popover_view_controller.h"
+#include "appearance/kp_popover_view_controller.h"
 
 #include <QEvent>
 #include <QGraphicsOpacityEffect>

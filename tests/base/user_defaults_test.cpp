@@ -2,7 +2,7 @@
 #include <QFile>
 #include <QSignalSpy>
 
-#include "app/sw_user_defaults.h"
+#include "base/sw_user_defaults.h"
 
 namespace {
 

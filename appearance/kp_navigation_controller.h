@@ -7,7 +7,7 @@
 #include <QSize>
 #include <memory>
 
-#include "app/kp_view_controller.h"
+#include "appearance/kp_view_controller.h"
 
 class KPWindowController;
 

@@ -1,4 +1,4 @@
-#include "engine/notification_center.h"
+#include "base/notification_center.h"
 
 NotificationCenter& NotificationCenter::defaultCenter() {
     static NotificationCenter center;

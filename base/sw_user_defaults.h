@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "app/hx_user_defaults.h"
+#include "base/hx_user_defaults.h"
 
 // The application's settings.
 class SWUserDefaults : public HXUserDefaults {

@@ -1,4 +1,4 @@
-#include "tests/chrome/chrome_screens.h"
+#include "tests/appearance/chrome_screens.h"
 
 #include "ui_chrome_test_screen.h"
 

@@ -1,4 +1,4 @@
-#include "app/sw_user_defaults.h"
+#include "base/sw_user_defaults.h"
 
 SWUserDefaults& SWUserDefaults::standardUserDefaults() {
     return sharedInstance<SWUserDefaults>();
@@ -26,8 +26,7 @@ void SWUserDefaults::setPlayNotificationSound(bool play) {
 
 std::optional<QVariantMap> SWUserDefaults::selectedStates() const {
     const QVariant value = objectValue(kSelectedStatesKey);
-    if (value.isNull())
-        return std::nullopt;
+    if (value.isNull()) return std::nullopt;
     return value.toMap();
 }
 

@@ -3,10 +3,10 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/kp_navigation_controller.h"
-#include "platform/fakes/fakes.h"
-#include "tests/chrome/chrome_screens.h"
+#include "appearance/kp_navigation_controller.h"
+#include "tests/appearance/chrome_screens.h"
 #include "tests/support/fixture_home.h"
+#include "tests/support/recording_system_log.h"
 
 namespace {
 
@@ -177,10 +177,7 @@ TEST_F(NavigationTest, PushesAndPopsKeepTheirOrder) {
 }
 
 TEST_F(NavigationTest, GoingBackToTheTopOrAStrangerIsLoggedAndChangesNothing) {
-    auto log = std::make_shared<platform::fakes::RecordingSystemLog>();
-    platform::Services services = platform::services();
-    services.log = log;
-    platform::ScopedServices scoped(services);
+    RecordedLog log;
     const auto root = makeScreen();
     const auto top = makeScreen();
     navigation.setViewControllers({root, top}, false);
@@ -191,7 +188,7 @@ TEST_F(NavigationTest, GoingBackToTheTopOrAStrangerIsLoggedAndChangesNothing) {
     settle();
     EXPECT_EQ(navigation.viewControllers(), (QList<Screen>{root, top}));
     EXPECT_EQ(navigation.currentViewController(), top);
-    const QStringList lines = log->lines();
+    const QStringList lines = log.lines();
     ASSERT_EQ(lines.size(), 3);
     EXPECT_EQ(lines[0], "View controller is already the top item");
     EXPECT_EQ(lines[1], "Could not find in stack: " + stranger->description());

@@ -4,8 +4,8 @@
 #include <QPointer>
 #include <QPropertyAnimation>
 
-#include "app/kp_view_controller.h"
 #include "appearance/kp_view.h"
+#include "appearance/kp_view_controller.h"
 
 // An in-window dialog: its view springs down from above the window's top edge to the
 // centre of the window's content, over a dimming overlay that keeps the mouse from

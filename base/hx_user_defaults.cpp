@@ -1,4 +1,4 @@
-#include "app/hx_user_defaults.h"
+#include "base/hx_user_defaults.h"
 
 namespace {
 
@@ -11,8 +11,7 @@ constexpr char kApplicationDomain[] = "Sweepwell";
 HXUserDefaults::~HXUserDefaults() = default;
 
 QSettings& HXUserDefaults::userDefaults() const {
-    if (store_)
-        return *store_;
+    if (store_) return *store_;
     const QString suite = suiteName();
     if (!suite.isEmpty()) {
         store_ = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,

@@ -1,8 +1,8 @@
-#include "app/kp_view_controller.h"
+#include "appearance/kp_view_controller.h"
 
 #include <QApplication>
 
-#include "app/kp_navigation_controller.h"
+#include "appearance/kp_navigation_controller.h"
 #include "appearance/kp_window_controller.h"
 
 std::shared_ptr<KPViewController> KPViewController::controllerWithView(QWidget* view) {
@@ -23,7 +23,7 @@ void KPViewController::loadView(const QString& name) {
     if (name.isEmpty()) return;
     setView(new QWidget);
     KPInterfaceDefinitions::setUp(name, view_);
-    kpConnectActions(this, view_);
+    unconnectedActions_ = kpConnectActions(this, view_);
     awakeFromNib();
 }
 
@@ -62,4 +62,32 @@ QString KPViewController::description() const {
     return QStringLiteral("<%1: 0x%2>")
         .arg(QString::fromLatin1(metaObject()->className()))
         .arg(quintptr(this), 0, 16);
+}
+
+namespace {
+
+QList<KPScreenCatalogue::Entry>& catalogue() {
+    static QList<KPScreenCatalogue::Entry> entries;
+    return entries;
+}
+
+}  // namespace
+
+void KPScreenCatalogue::add(Entry entry) {
+    catalogue().append(std::move(entry));
+}
+
+QList<KPScreenCatalogue::Entry> KPScreenCatalogue::entries() {
+    return catalogue();
+}
+
+QStringList KPScreenCatalogue::problems(const Entry& entry) {
+    const QString name = QString::fromLatin1(entry.type->className());
+    if (KPViewController::nibName(entry.type).isEmpty())
+        return {name + QStringLiteral(": no form")};
+    QStringList found;
+    for (const QString& slot : entry.make()->unconnectedActions())
+        found.append(name + QStringLiteral(": ") + slot +
+                     QStringLiteral(" is connected to nothing"));
+    return found;
 }

@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "app/kp_view_controller.h"
+#include "appearance/kp_view_controller.h"
 
 // A screen with a form of its own that records its hooks, and one that reuses it.
 class ChromeTestScreen : public KPViewController {
