@@ -65,7 +65,8 @@ QByteArray historyText(const QList<QJsonObject>& entries) {
                report::terminalText(entry.value(QStringLiteral("path")).toString());
         const QJsonObject error = entry.value(QStringLiteral("error")).toObject();
         if (!error.isEmpty()) {
-            out += ": " + report::terminalText(error.value(QStringLiteral("reason")).toString());
+            out +=
+                ": " + report::terminalText(error.value(QStringLiteral("description")).toString());
         }
         out += "\n";
     }

@@ -30,18 +30,7 @@ void writeRecord(JsonWriter& json, const QSRemovedFilePtr& record) {
     json.key(QStringLiteral("success"));
     json.value(record->success());
     json.key(QStringLiteral("error"));
-    if (const auto& error = record->error()) {
-        json.beginObject();
-        json.key(QStringLiteral("domain"));
-        json.value(error->domainName());
-        json.key(QStringLiteral("code"));
-        json.value(error->code);
-        json.key(QStringLiteral("description"));
-        json.value(error->description);
-        json.endObject();
-    } else {
-        json.null();
-    }
+    writeError(json, record->error());
     json.endObject();
 }
 

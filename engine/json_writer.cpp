@@ -110,3 +110,15 @@ void JsonWriter::null() {
     beforeValue();
     out_.append("null");
 }
+
+void writeError(JsonWriter& json, const std::optional<platform::Error>& error) {
+    if (!error) return json.null();
+    json.beginObject();
+    json.key(QStringLiteral("domain"));
+    json.value(error->domainName());
+    json.key(QStringLiteral("code"));
+    json.value(error->code);
+    json.key(QStringLiteral("description"));
+    json.value(error->description);
+    json.endObject();
+}

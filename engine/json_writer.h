@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <QString>
 #include <QVector>
+#include <optional>
+
+#include "platform/error.h"
 
 // A small streaming JSON writer. QJsonDocument cannot carry the lone surrogates that
 // stand for bytes of names that are not valid UTF-8 (see platform/file_path.h); this
@@ -43,3 +46,6 @@ private:
     bool afterKey_ = false;
     Layout layout_;
 };
+
+// An error as the JSON documents show it: its domain, code and description, or null.
+void writeError(JsonWriter& json, const std::optional<platform::Error>& error);

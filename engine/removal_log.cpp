@@ -65,18 +65,7 @@ QByteArray lineFor(const QString& frontEnd, const QString& categoryKey, const QS
     json.key(QStringLiteral("outcome"));
     json.value(outcomeOf(error));
     json.key(QStringLiteral("error"));
-    if (error) {
-        json.beginObject();
-        json.key(QStringLiteral("domain"));
-        json.value(error->domainName());
-        json.key(QStringLiteral("code"));
-        json.value(error->code);
-        json.key(QStringLiteral("reason"));
-        json.value(error->description);
-        json.endObject();
-    } else {
-        json.null();
-    }
+    writeError(json, error);
     json.endObject();
     return json.document();
 }

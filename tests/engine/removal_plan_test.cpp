@@ -256,7 +256,7 @@ TEST_F(RemovalLogTest, EveryAttemptIsOneCompleteLineSayingWhatHappenedAndWhy) {
     EXPECT_EQ(entries[1]
                   .value(QStringLiteral("error"))
                   .toObject()
-                  .value(QStringLiteral("reason"))
+                  .value(QStringLiteral("description"))
                   .toString(),
               u"The file changed after the scan.");
 }
