@@ -25,8 +25,11 @@ bool LinuxLaunchControl::start(const QStringList& arguments) {
     const auto plist = propertyListDictionaryAtPath(arguments.last());
     const QString label = plist ? plist->value(QStringLiteral("Label")).toString() : QString();
     if (label.isEmpty()) return false;
-    return QProcess::startDetached(systemctl_, {QStringLiteral("--user"), QStringLiteral("disable"),
-                                                QStringLiteral("--now"), unitForLabel(label)});
+    // The label comes from a file anyone could have written: after "--" it can only name
+    // a unit, never pass as an option of systemctl.
+    return QProcess::startDetached(
+        systemctl_, {QStringLiteral("--user"), QStringLiteral("disable"), QStringLiteral("--now"),
+                     QStringLiteral("--"), unitForLabel(label)});
 }
 
 }  // namespace platform

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include <sys/stat.h>
 
 #include "platform/editable_desktop_file.h"
@@ -183,7 +185,16 @@ TEST(LinuxLaunchControl, TheStandInDisablesTheUserServiceNamedByTheLabel) {
     platform::LinuxLaunchControl control(home.abs(QStringLiteral("no-launchctl")), systemctl);
     EXPECT_TRUE(control.start({QStringLiteral("unload"), QStringLiteral("-wF"), plist}));
     ASSERT_TRUE(waitUntil([&] { return readAll(record).endsWith('\n'); }));
-    EXPECT_EQ(readAll(record), "--user disable --now org.x.helper.service\n");
+    EXPECT_EQ(readAll(record), "--user disable --now -- org.x.helper.service\n");
+    // A label that looks like an option stays a unit name.
+    QFile::remove(record);
+    const QString option = home.write(
+        QStringLiteral("option.plist"),
+        platform::xmlPropertyList(QVariantMap{{QStringLiteral("Label"), QStringLiteral("-Hhost")}})
+            .value());
+    EXPECT_TRUE(control.start({QStringLiteral("unload"), QStringLiteral("-wF"), option}));
+    ASSERT_TRUE(waitUntil([&] { return readAll(record).endsWith('\n'); }));
+    EXPECT_EQ(readAll(record), "--user disable --now -- -Hhost.service\n");
     EXPECT_EQ(platform::LinuxLaunchControl::unitForLabel(QStringLiteral("a.timer")), u"a.timer");
     platform::LinuxLaunchControl missing(home.abs(QStringLiteral("no-launchctl")),
                                          home.abs(QStringLiteral("no-systemctl")));
