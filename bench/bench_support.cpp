@@ -14,6 +14,16 @@ QByteArray scratchFolder(int argc, char** argv, const char* prefix) {
     const QByteArray folder = (argc > 1 ? QByteArray(argv[1]) : QDir::tempPath().toUtf8()) + "/" +
                               prefix + "-" + QByteArray::number(getpid());
     mkdir(folder.constData(), 0755);
+    // Whatever the run writes for the person (search index, removal log, settings) stays
+    // in the run's folder, never in the real home.
+    for (const auto& [variable, relative] :
+         {std::pair{"HOME", "/home"}, std::pair{"XDG_CACHE_HOME", "/home/.cache"},
+          std::pair{"XDG_CONFIG_HOME", "/home/.config"},
+          std::pair{"XDG_DATA_HOME", "/home/.local/share"},
+          std::pair{"XDG_STATE_HOME", "/home/.local/state"}}) {
+        QDir().mkpath(QString::fromUtf8(folder + relative));
+        qputenv(variable, folder + relative);
+    }
     return folder;
 }
 

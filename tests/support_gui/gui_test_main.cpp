@@ -2,16 +2,16 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
-// Widget tests run with a QApplication on the offscreen platform, with a private
-// configuration folder (the settings file lives there) and without the desktop's
+#include "tests/support/private_home.h"
+
+// Widget tests run with a QApplication on the offscreen platform, with a private home
+// and configuration folder (the settings file lives there) and without the desktop's
 // session bus, so no test depends on, or changes, the machine it runs on.
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir configHome;
-    if (!configHome.isValid())
-        return 2;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    if (!home.isValid()) return 2;
+    usePrivateHome(home.path());
     qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/sweepwell-test-bus");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
