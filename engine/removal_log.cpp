@@ -22,7 +22,7 @@ QString rotatedName(const QString& path, int generation) {
 
 QString outcomeOf(const std::optional<platform::Error>& error) {
     if (!error) return QStringLiteral("removed");
-    if (error->code == platform::Error::kFileNoSuchFile) return QStringLiteral("missing");
+    if (error->meansNotFound()) return QStringLiteral("missing");
     if (error->domain == platform::Error::Domain::Sweepwell &&
         error->code == platform::Error::kFileChangedSinceScan) {
         return QStringLiteral("changed");
@@ -88,16 +88,13 @@ void QSRemovalLog::open(const QString& frontEnd, const QString& folder, qint64 r
     frontEnd_ = frontEnd;
     rotationBytes_ = rotationBytes;
     folder_ = folder.isEmpty() ? defaultFolder() : folder;
+    file_.reset();
 }
 
 void QSRemovalLog::close() {
     std::lock_guard lock(mutex_);
     folder_.clear();
-}
-
-QString QSRemovalLog::path() const {
-    std::lock_guard lock(mutex_);
-    return folder_.isEmpty() ? QString() : folder_ + u'/' + kFileName;
+    file_.reset();
 }
 
 bool QSRemovalLog::recordAttempt(const QString& categoryKey, const QSScannedFile& file,
@@ -105,32 +102,34 @@ bool QSRemovalLog::recordAttempt(const QString& categoryKey, const QSScannedFile
     std::lock_guard lock(mutex_);
     if (folder_.isEmpty()) return true;
     const QByteArray line = lineFor(frontEnd_, categoryKey, file, error);
-    QDir().mkpath(folder_);
-    rotateIfNeeded(line.size());
-    const QByteArray path = platform::encodePath(folder_ + u'/' + kFileName);
-    const int fd =
-        ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
+    if (!file_.valid() || fileBytes_ + line.size() > rotationBytes_) openFile(line.size());
+    if (!file_.valid()) return false;
     // One write: readers, and a crash, see the whole line or none of it.
     ssize_t written;
     do {
-        written = ::write(fd, line.constData(), size_t(line.size()));
+        written = ::write(file_.get(), line.constData(), size_t(line.size()));
     } while (written < 0 && errno == EINTR);
-    ::close(fd);
+    if (written > 0) fileBytes_ += written;
     return written == line.size();
 }
 
-void QSRemovalLog::rotateIfNeeded(qint64 adding) {
+// Opens the file for appending, kept open for the attempts that follow (a clean of many
+// small files logs each one), after rotating it when `adding` would take it past the limit.
+void QSRemovalLog::openFile(qint64 adding) {
+    file_.reset();
+    QDir().mkpath(folder_);
     const QString current = folder_ + u'/' + kFileName;
     struct stat st;
-    if (::stat(platform::encodePath(current).constData(), &st) != 0 ||
-        st.st_size + adding <= rotationBytes_) {
-        return;
+    if (::stat(platform::encodePath(current).constData(), &st) == 0 &&
+        st.st_size + adding > rotationBytes_) {
+        for (int generation = kRotatedFiles; generation > 0; --generation) {
+            ::rename(platform::encodePath(rotatedName(current, generation - 1)).constData(),
+                     platform::encodePath(rotatedName(current, generation)).constData());
+        }
     }
-    for (int generation = kRotatedFiles; generation > 0; --generation) {
-        ::rename(platform::encodePath(rotatedName(current, generation - 1)).constData(),
-                 platform::encodePath(rotatedName(current, generation)).constData());
-    }
+    file_.reset(::open(platform::encodePath(current).constData(),
+                       O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+    fileBytes_ = file_.valid() && fstat(file_.get(), &st) == 0 ? st.st_size : 0;
 }
 
 QList<QJsonObject> QSRemovalLog::readEntries(const QString& folder, qint64 rotationBytes) {

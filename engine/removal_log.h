@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "engine/scan_model.h"
+#include "platform/unique_fd.h"
 
 // Every removal attempt, one JSON object a line, in
 // $XDG_STATE_HOME/sweepwell/removals.jsonl, so that a person who wonders where a file
@@ -23,7 +24,6 @@ public:
     void open(const QString& frontEnd, const QString& folder = QString(),
               qint64 rotationBytes = kRotationBytes);
     void close();
-    QString path() const;
 
     // Appends the attempt to remove `file` for the category; false when the line could
     // not be written (the removal itself is not held back by that).
@@ -40,10 +40,12 @@ public:
     static constexpr int kRotatedFiles = 3;
 
 private:
-    void rotateIfNeeded(qint64 adding);
+    void openFile(qint64 adding);
 
-    mutable std::mutex mutex_;
+    std::mutex mutex_;
     QString frontEnd_;
     QString folder_;
     qint64 rotationBytes_ = kRotationBytes;
+    platform::UniqueFd file_;
+    qint64 fileBytes_ = 0;
 };

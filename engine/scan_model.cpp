@@ -255,11 +255,7 @@ void QSRemovedItem::updateFailedFiles() {
     if (!files_) return;
     for (const auto& record : *files_) {
         if (record->success()) continue;
-        const int code = record->error() ? record->error()->code : 0;
-        if (code == platform::Error::kFileNotFoundOSStatus ||
-            code == platform::Error::kFileNoSuchFile) {
-            continue;
-        }
+        if (record->error() && record->error()->meansNotFound()) continue;
         failedFiles_.append(record);
     }
 }

@@ -33,6 +33,9 @@ struct Error {
     static Error changedSinceScan();
     static Error linkInPath(const QString& path);
 
+    // Whether the error says that nothing was there (either of the two not-found codes).
+    bool meansNotFound() const { return code == kFileNoSuchFile || code == kFileNotFoundOSStatus; }
+
     QString domainName() const;
     // "Domain code: description", the form log lines and the CLI show.
     QString toString() const;

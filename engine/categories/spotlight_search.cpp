@@ -71,9 +71,12 @@ QList<QSScannedFilePtr> QSSpotlightScanItem::scannedFilesForSpotlightPaths(const
 QSScannedFilePtr QSSpotlightScanItem::spotlightFileWithPath(const QString& path) const {
     QDateTime created;
     QDateTime modified;
-    if (!platform::itemDates(path, &created, &modified)) return nullptr;
+    platform::FileIdentity identity;
+    if (!platform::itemDates(path, &created, &modified, &identity)) return nullptr;
     auto file = std::make_shared<QSScannedFile>();
     file->setPath(path);
+    // What the entry is, from the same look that read its dates.
+    file->setIdentity(identity);
     file->setFileName(platform::lastPathComponent(path));
     file->setAttributes(
         {{kNSURLCreationDateKey, created}, {kNSURLContentModificationDateKey, modified}});
