@@ -7,7 +7,6 @@
 #include "cli/report.h"
 #include "cli/scan_command.h"
 #include "engine/removal_log.h"
-#include "platform/metadata_search_tool.h"
 #include "platform/services.h"
 
 int main(int argc, char** argv) {
@@ -19,14 +18,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const CliOptions& options = *parsed.options;
-    if (!options.home.isNull()) {
-        platform::services().homeFolder = std::make_shared<platform::FixedHomeFolder>(options.home);
-    }
-    if (!options.systemRoot.isNull()) {
-        platform::ToolMetadataSearch::Options search;
-        search.systemRoot = options.systemRoot;
-        platform::services().metadata = std::make_shared<platform::ToolMetadataSearch>(search);
-    }
+    platform::useFolders(options.home, options.systemRoot);
     switch (options.command) {
         case CliOptions::Command::Scan:
             return runScanCommand(options);

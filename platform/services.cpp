@@ -25,6 +25,15 @@ Services& services() {
     return current;
 }
 
+void useFolders(const QString& home, const QString& systemRoot) {
+    if (!home.isNull()) services().homeFolder = std::make_shared<FixedHomeFolder>(home);
+    if (!systemRoot.isNull()) {
+        ToolMetadataSearch::Options search;
+        search.systemRoot = systemRoot;
+        services().metadata = std::make_shared<ToolMetadataSearch>(search);
+    }
+}
+
 namespace {
 
 std::vector<std::function<void()>>& serviceObservers() {

@@ -72,6 +72,9 @@ struct Services {
 // engine only reads them afterwards.
 Services& services();
 Services linuxServices();
+// Points the services in use at another home folder and, for the searches of the whole
+// disk, at another root folder; a null path keeps the machine's own.
+void useFolders(const QString& home, const QString& systemRoot);
 
 // Calls `observer` each time ScopedServices swaps the services in or out, on the thread
 // that swapped them: what is derived from the services (the engine's home-folder

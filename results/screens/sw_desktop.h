@@ -1,14 +1,20 @@
 #pragma once
 
+#include <QString>
 #include <QUrl>
 #include <memory>
 
-// What the screens ask of the desktop: opening a web address in the browser and the
-// beep. One instance serves the program; tests put a recorder in its place so that
-// nothing opens a browser.
+class QSoundEffect;
+class QWidget;
+
+// What the screens ask of the desktop: opening a web address in the browser, the beep,
+// notifications with their sound, and asking for the user's attention. One instance
+// serves the program; tests put a recorder in its place so that nothing opens a browser
+// or reaches the user's notification area.
 class SWDesktop {
 public:
-    virtual ~SWDesktop() = default;
+    SWDesktop();
+    virtual ~SWDesktop();
 
     static SWDesktop& shared();
     // Replaces the shared instance; null puts the desktop's own back.
@@ -16,6 +22,16 @@ public:
 
     virtual void openURL(const QUrl& url);
     virtual void beep();
+    // A notification through the desktop's notification service on the session bus;
+    // nothing when there is none.
+    virtual void postNotification(const QString& title, const QString& body);
+    // Plays a sound of the program's resources; silent when no audio output is there.
+    virtual void playSound(const QUrl& sound);
+    // Marks the window as wanting attention (the task bar's highlight).
+    virtual void requestAttention(QWidget* window);
+
+private:
+    std::unique_ptr<QSoundEffect> sound_;
 };
 
 // The program's web addresses: ours, and the desktop's own advice on backups.

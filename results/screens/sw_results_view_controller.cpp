@@ -1,0 +1,380 @@
+#include "results/screens/sw_results_view_controller.h"
+
+#include <QFileInfo>
+#include <QGraphicsOpacityEffect>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPropertyAnimation>
+#include <QVBoxLayout>
+
+#include "appearance/kp_text_field.h"
+#include "appearance/kp_view.h"
+#include "appearance/kp_yosemite_button.h"
+#include "base/dispatch.h"
+#include "base/notification_center.h"
+#include "base/sw_user_defaults.h"
+#include "engine/disk_utilities.h"
+#include "platform/services.h"
+#include "results/screens/ln_table_view.h"
+#include "results/screens/sw_desktop.h"
+#include "results/screens/sw_detail_view_controller.h"
+#include "results/screens/sw_finished_popover_view_controller.h"
+#include "results/screens/sw_sidebar_item_delegate.h"
+#include "results/screens/sw_time_machine_popover_view_controller.h"
+#include "ui_sw_results_view_controller.h"
+
+KP_INTERFACE_DEFINITION(SWResultsViewController);
+KP_SCREEN(SWResultsViewController);
+
+namespace {
+
+constexpr char kScanVolume[] = "/";
+constexpr int kImageColumnWidth = 44;
+constexpr int kEnableColumnWidth = 62;
+
+}  // namespace
+
+SWResultsViewController::~SWResultsViewController() = default;
+
+QWidget* SWResultsViewController::outlet(const char* name) const {
+    auto* found = const_cast<SWResultsViewController*>(this)->view()->findChild<QWidget*>(
+        QLatin1String(name));
+    Q_ASSERT_X(found, "outlet", name);
+    return found;
+}
+
+void SWResultsViewController::kp_viewDidLoad() {
+    scanner_ = std::make_unique<QSScanner>(false);
+    nextButton_ = static_cast<KPYosemiteButton*>(outlet("nextButton"));
+    nextButton_->setCell(std::make_unique<KPBlueYosemiteButtonCell>());
+    outlet("bottomBar")->installEventFilter(this);
+    applyThemeKeys();
+    configureSidebar();
+    connect(&NotificationCenter::defaultCenter(), &NotificationCenter::notificationPosted, this,
+            [this](const QString& name, const void*) {
+                if (name == QLatin1String(kRefreshSidebarNotification)) refreshSidebar();
+            });
+    setAlpha(outlet("totalsContainerView"), 0, false);
+    updateDeviceLabel();
+    startScanningSelectedVolume();
+    enableNextButtonIfNeeded();
+    updateTotalLabels();
+}
+
+void SWResultsViewController::configureSidebar() {
+    tableView_ = static_cast<LNTableView*>(outlet("tableView"));
+    tableView_->setModel(&model_);
+    delegate_ = new SWSidebarItemDelegate(tableView_);
+    tableView_->setItemDelegate(delegate_);
+    tableView_->setAccessibleName(QStringLiteral("Categories"));
+    tableView_->horizontalHeader()->hide();
+    tableView_->verticalHeader()->hide();
+    tableView_->setShowGrid(false);
+    tableView_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tableView_->setSelectionMode(QAbstractItemView::SingleSelection);
+    tableView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tableView_->verticalHeader()->setDefaultSectionSize(SWSidebarItemDelegate::kRowHeight);
+    QHeaderView* columns = tableView_->horizontalHeader();
+    columns->setSectionResizeMode(SWResultsSidebarModel::DetailColumn, QHeaderView::Stretch);
+    columns->resizeSection(SWResultsSidebarModel::ImageColumn, kImageColumnWidth);
+    columns->resizeSection(SWResultsSidebarModel::EnableColumn, kEnableColumnWidth);
+    tableView_->setBackgroundColorKey(QStringLiteral("sidebarColor"));
+    connect(delegate_, &SWSidebarItemDelegate::switchToggled, this,
+            &SWResultsViewController::didToggleSelected);
+    connect(tableView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &SWResultsViewController::tableViewSelectionDidChange);
+    // The heading spans the row and is lower than the categories.
+    auto placeHeading = [this] {
+        tableView_->clearSpans();
+        for (int row = 0; row < model_.rowCount(); ++row) {
+            const bool group = model_.isGroupRow(row);
+            if (group) tableView_->setSpan(row, 0, 1, SWResultsSidebarModel::ColumnCount);
+            tableView_->setRowHeight(row, group ? SWSidebarItemDelegate::kGroupRowHeight
+                                                : SWSidebarItemDelegate::kRowHeight);
+        }
+    };
+    connect(&model_, &QAbstractItemModel::rowsInserted, this, placeHeading);
+    connect(&model_, &QAbstractItemModel::rowsMoved, this, placeHeading);
+    connect(&model_, &QAbstractItemModel::modelReset, this, placeHeading);
+    spinnerTimer_.setInterval(QRKSpinningProgressIndicator::kFrameIntervalMs);
+    connect(&spinnerTimer_, &QTimer::timeout, this, [this] { tableView_->viewport()->update(); });
+}
+
+void SWResultsViewController::applyThemeKeys() {
+    static_cast<KPThemableView*>(outlet("deviceBar"))
+        ->setBackgroundColorKey(QStringLiteral("deviceHeaderBackgroundColor"));
+    static_cast<KPThemableView*>(outlet("bottomBar"))
+        ->setBackgroundColorKey(QStringLiteral("windowColor"));
+    for (const char* name : {"totalTitleLabel", "selectedTitleLabel"}) {
+        auto* label = static_cast<KPThemableTextField*>(outlet(name));
+        label->setFontKey(QStringLiteral("bottomToolbarLabelHeaderFont"));
+        label->setTextColorKey(QStringLiteral("bottomToolbarLabelHeaderColor"));
+    }
+    for (const char* name : {"totalSizeLabel", "selectedSizeLabel", "emptyLabel"}) {
+        auto* label = static_cast<KPThemableTextField*>(outlet(name));
+        label->setFontKey(QStringLiteral("bottomToolbarLabelFont"));
+        label->setTextColorKey(QStringLiteral("bottomToolbarLabelColor"));
+    }
+}
+
+// Scanning
+
+void SWResultsViewController::startScanningSelectedVolume() {
+    reloadData();
+    enableNextButtonIfNeeded();
+    const quint64 generation = ++scanGeneration_;
+    QPointer<SWResultsViewController> weakSelf(this);
+    dispatch::dispatchAfter(kScanDelaySeconds, [weakSelf, generation] {
+        if (!weakSelf || weakSelf->scanGeneration_ != generation) return;
+        const QString volume = weakSelf->volumeArray_.value(weakSelf->selectedIndex_).path;
+        weakSelf->scanner_->scanVolume(
+            volume,
+            [weakSelf, generation](const QList<QSScanResultPtr>&) {
+                if (weakSelf && weakSelf->scanGeneration_ == generation) weakSelf->scanCompleted();
+            },
+            [weakSelf, generation](const QSScanResultPtr& result, qsizetype) {
+                if (weakSelf && weakSelf->scanGeneration_ == generation) {
+                    weakSelf->scanItemFinished(result);
+                }
+            });
+    });
+}
+
+void SWResultsViewController::reloadData() {
+    const SWResultRowPtr shown = currentViewController_ ? currentViewController_->row() : nullptr;
+    const QString shownKey = shown ? shown->key() : QString();
+    detailViewControllers_.clear();
+    model_.reloadData(scanner_->scanItems());
+    for (const SWResultRowPtr& row : model_.rows()) {
+        detailViewControllers_.insert(row->key(), detailControllerForRow(row));
+    }
+    delegate_->setSpinning(true);
+    spinnerTimer_.start();
+    // The pane never keeps a screen of the last scan: its rows are gone.
+    if (!shownKey.isNull()) tableView_->selectRow(model_.indexOfKey(shownKey));
+}
+
+void SWResultsViewController::scanItemFinished(const QSScanResultPtr& result) {
+    model_.scanItemFinished(result);
+    updateTotalLabels();
+    if (auto detail = detailViewControllers_.value(result->key())) {
+        detail->setRow(model_.rowForKey(result->key()));
+    }
+}
+
+void SWResultsViewController::scanCompleted() {
+    spinnerTimer_.stop();
+    delegate_->setSpinning(false);
+    setRemoving(false);
+    showScanCompletedNotification();
+    enableNextButtonIfNeeded();
+    tableView_->reloadData();
+}
+
+void SWResultsViewController::showScanCompletedNotification() {
+    SWDesktop& desktop = SWDesktop::shared();
+    desktop.requestAttention(view()->window());
+    if (!platform::services().notificationGate->hasUserNotificationCenter()) return;
+    const quint64 total = model_.totalSize();
+    const QString body = total == 0 ? QString()
+                                    : QString::fromLatin1(kRemovableFilesFound)
+                                          .arg(memoryFormatter_.stringFromBytes(double(total)));
+    if (SWUserDefaults::standardUserDefaults().playNotificationSound()) {
+        desktop.playSound(QUrl(QString::fromLatin1(kNotificationSound)));
+    }
+    desktop.postNotification(QString::fromLatin1(kScanCompleteTitle), body);
+}
+
+// Totals and the remove button
+
+void SWResultsViewController::updateTotalLabels() {
+    const quint64 total = model_.totalSize();
+    const quint64 selected = model_.selectedSize();
+    if (total == 0) {
+        setAlpha(outlet("emptyContainerView"), 0, false);
+        setAlpha(outlet("totalsContainerView"), 0, false);
+        return;
+    }
+    setAlpha(outlet("selectedLabelContainerView"), selected != 0 ? 1 : 0, true);
+    setAlpha(outlet("emptyContainerView"), selected != 0 ? 0 : 1, true);
+    setAlpha(outlet("totalsContainerView"), 1, true);
+    static_cast<QLabel*>(outlet("totalSizeLabel"))
+        ->setText(memoryFormatter_.stringFromBytes(double(total)));
+    static_cast<QLabel*>(outlet("selectedSizeLabel"))
+        ->setText(memoryFormatter_.stringFromBytes(double(selected)));
+}
+
+void SWResultsViewController::setAlpha(QWidget* view, qreal alpha, bool animated) {
+    auto* effect = qobject_cast<QGraphicsOpacityEffect*>(view->graphicsEffect());
+    if (!effect) {
+        effect = new QGraphicsOpacityEffect(view);
+        view->setGraphicsEffect(effect);
+    }
+    // A view at alpha 0 is hidden too, so neither the pointer nor a screen reader finds it.
+    view->setVisible(alpha > 0 || animated);
+    if (!animated) {
+        effect->setOpacity(alpha);
+        return;
+    }
+    auto* fade = new QPropertyAnimation(effect, "opacity", view);
+    fade->setDuration(kTotalsFadeMs);
+    fade->setEndValue(alpha);
+    connect(fade, &QPropertyAnimation::finished, view,
+            [view, alpha] { view->setVisible(alpha > 0); });
+    fade->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void SWResultsViewController::enableNextButtonIfNeeded() {
+    const bool homeExists =
+        QFileInfo::exists(QSDiskUtilities::sharedInstance().homeDirectoryPath());
+    const auto state = model_.nextButtonState(homeExists, removing_);
+    nextButton_->setText(state.title);
+    nextButton_->setAccessibleName(state.title);
+    nextButton_->setEnabled(state.enabled);
+    layoutNextButton(state.width);
+}
+
+void SWResultsViewController::layoutNextButton(qreal width) {
+    QWidget* bar = nextButton_->parentWidget();
+    QRect frame = nextButton_->geometry();
+    frame.setWidth(int(width));
+    frame.moveLeft(int(bar->width() - width - kNextButtonRightMargin));
+    nextButton_->setGeometry(frame);
+}
+
+bool SWResultsViewController::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize && watched == nextButton_->parentWidget()) {
+        layoutNextButton(nextButton_->width());
+    }
+    return KPViewController::eventFilter(watched, event);
+}
+
+void SWResultsViewController::updateDeviceLabel() {
+    PVDeviceButtonModel volume = PVDeviceButtonModel::modelForVolumeHolding(
+        QSDiskUtilities::sharedInstance().homeDirectoryPath());
+    volume.path = QString::fromLatin1(kScanVolume);
+    volumeArray_ = {volume};
+    selectedIndex_ = 0;
+    static_cast<PVDeviceLabel*>(outlet("deviceLabel"))->setDeviceInfo(volume);
+}
+
+void SWResultsViewController::refreshSidebar() {
+    tableView_->reloadData();
+    enableNextButtonIfNeeded();
+    updateTotalLabels();
+}
+
+// Switches and the detail pane
+
+void SWResultsViewController::didToggleSelected(int row) {
+    enableNextButtonIfNeeded();
+    updateTotalLabels();
+    tableView_->selectRow(row);
+}
+
+void SWResultsViewController::tableViewSelectionDidChange() {
+    const QModelIndexList selected = tableView_->selectionModel()->selectedRows();
+    if (selected.isEmpty()) return;
+    const SWResultRowPtr row = model_.rowAtIndex(selected.first().row());
+    if (!row) return;
+    std::shared_ptr<SWDetailViewController> detail = detailViewControllers_.value(row->key());
+    if (!detail) {
+        detail = detailControllerForRow(row);
+        detailViewControllers_.insert(row->key(), detail);
+    }
+    pushDetailViewController(detail);
+}
+
+void SWResultsViewController::pushDetailViewController(
+    const std::shared_ptr<SWDetailViewController>& controller) {
+    if (controller == currentViewController_) return;
+    QWidget* pane = outlet("detailContentView");
+    auto* layout = static_cast<QVBoxLayout*>(pane->layout());
+    if (currentViewController_) {
+        currentViewController_->kp_setIsVisible(false);
+        layout->removeWidget(currentViewController_->view());
+        currentViewController_->view()->hide();
+    }
+    controller->view()->setParent(pane);
+    layout->addWidget(controller->view());
+    controller->view()->show();
+    controller->kp_setIsVisible(true);
+    currentViewController_ = controller;
+}
+
+std::shared_ptr<SWDetailViewController> SWResultsViewController::detailControllerForRow(
+    const SWResultRowPtr& row) {
+    return SWDetailViewController::controllerWithRow(row);
+}
+
+// Removing
+
+void SWResultsViewController::setRemoving(bool removing) {
+    if (removing_ == removing) return;
+    removing_ = removing;
+    if (removalStateBlock_) removalStateBlock_(removing);
+}
+
+void SWResultsViewController::on_nextButton_clicked() {
+    if (removing_) return;
+    setRemoving(true);
+    enableNextButtonIfNeeded();
+    timeMachinePopoverController_ =
+        KPViewController::controller<SWTimeMachinePopoverViewController>();
+    timeMachinePopoverController_->setResultsArray(model_.rows());
+    QPointer<SWResultsViewController> weakSelf(this);
+    timeMachinePopoverController_->setDidCloseBlock(
+        [weakSelf](bool cancelled, const QList<QSRemovedItemPtr>& removedItems) {
+            if (!weakSelf) return;
+            if (cancelled) {
+                weakSelf->setRemoving(false);
+                weakSelf->enableNextButtonIfNeeded();
+                return;
+            }
+            weakSelf->handleGoNextWithResults(removedItems);
+        });
+    timeMachinePopoverController_->showPopoverInWindow(parentWindow(), true);
+}
+
+void SWResultsViewController::handleGoNextWithResults(const QList<QSRemovedItemPtr>& removedItems) {
+    QList<QSRemovedFilePtr> files;
+    QStringList failures;
+    for (const QSRemovedItemPtr& item : removedItems) {
+        if (item->files()) files.append(*item->files());
+        for (const QSRemovedFilePtr& failed : item->failedFiles()) {
+            failures << QStringLiteral("%1: %2").arg(
+                failed->file()->path(),
+                failed->error() ? failed->error()->description() : QString());
+        }
+    }
+    if (failures.isEmpty()) {
+        showFinishedWithResults(files);
+        return;
+    }
+    auto* alert = new QMessageBox(QMessageBox::Warning, QStringLiteral("Sweepwell"),
+                                  QStringLiteral("%1 file%2 could not be removed.")
+                                      .arg(failures.size())
+                                      .arg(failures.size() == 1 ? "" : "s"),
+                                  QMessageBox::Ok, parentWindow());
+    alert->setDetailedText(failures.join(QLatin1Char('\n')));
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    QPointer<SWResultsViewController> weakSelf(this);
+    connect(alert, &QMessageBox::finished, this, [weakSelf, files] {
+        if (weakSelf) weakSelf->showFinishedWithResults(files);
+    });
+    alert->open();
+}
+
+void SWResultsViewController::showFinishedWithResults(const QList<QSRemovedFilePtr>& files) {
+    finishedPopoverViewController_ =
+        KPViewController::controller<SWFinishedPopoverViewController>();
+    finishedPopoverViewController_->setResultsArray(files);
+    QPointer<SWResultsViewController> weakSelf(this);
+    // The placeholders come back at once; only the scanner waits its half second.
+    finishedPopoverViewController_->setDidCloseBlock([weakSelf] {
+        if (!weakSelf) return;
+        weakSelf->startScanningSelectedVolume();
+    });
+    finishedPopoverViewController_->showPopoverInWindow(parentWindow(), true);
+}
