@@ -6,12 +6,12 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Sweepwell developers")
 set(CPACK_PACKAGE_CONTACT "Sweepwell developers <hello@sweepwell.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "disk cleaner for the home folder")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Sweepwell scans your home folder by category (application caches and logs, browser\n"
-    "caches, the Trash, leftovers of removed applications, unfinished downloads,\n"
-    "installers, large files, screenshots and more), shows what each would free, and\n"
-    "removes what you tick at once. It comes with a desktop application and\n"
-    "sweepwell-cli, which scans and cleans from a terminal.")
+set(CPACK_PACKAGE_DESCRIPTION "\
+Sweepwell scans your home folder by category (application caches and logs, browser
+caches, the Trash, leftovers of removed applications, unfinished downloads,
+installers, large files, screenshots and more), shows what each would free, and
+removes what you tick at once. It comes with a desktop application and
+sweepwell-cli, which scans and cleans from a terminal.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # The build keeps its debug information; the package does not.

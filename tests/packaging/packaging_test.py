@@ -252,7 +252,8 @@ class InstalledTreeTest(unittest.TestCase):
             self.assertTrue(os.access(self.prefix / program, os.X_OK), program)
         for shared in (f"share/applications/{APP_ID}.desktop",
                        f"share/icons/hicolor/scalable/apps/{APP_ID}.svg",
-                       f"share/metainfo/{APP_ID}.metainfo.xml"):
+                       f"share/metainfo/{APP_ID}.metainfo.xml",
+                       "share/doc/sweepwell/copyright"):
             self.assertTrue((self.prefix / shared).is_file(), shared)
 
     def test_installed_command_finds_the_installed_search_tool(self):
