@@ -6,6 +6,7 @@
 #include "base/sw_user_defaults.h"
 #include "platform/property_list.h"
 #include "results/memory_formatter.h"
+#include "results/sw_category_texts.h"
 
 SWResultRowPtr SWResultRow::rowWithScanResult(const QSScanResultPtr& result) {
     SWResultRowPtr row(new SWResultRow);
@@ -70,6 +71,7 @@ void SWResultRow::updateSelectedIfNeeded() {
 
 const QVariantMap& SWResultRow::defaultSelectedItems() {
     static const QVariantMap items = [] {
+        SWCategoryTexts::loadResources();
         QFile file{QString::fromLatin1(kDefaultSelectionResource)};
         if (!file.open(QIODevice::ReadOnly)) return QVariantMap();
         return platform::propertyListDictionary(file.readAll()).value_or(QVariantMap());

@@ -28,7 +28,7 @@ public:
     static constexpr qreal kNextButtonRightMargin = 10.0;
     static constexpr char kScanCompleteTitle[] = "Scan Complete";
     static constexpr char kRemovableFilesFound[] = "%1 of removable files found";
-    static constexpr char kNotificationSound[] = "qrc:/results/sounds/notification.wav";
+    static constexpr char kNotificationSound[] = "qrc:/app/notification.wav";
     static constexpr char kRefreshSidebarNotification[] = "RefreshSidebar";
 
     ~SWResultsViewController() override;

@@ -7,6 +7,7 @@
 #include "appearance/kp_theme_manager.h"
 #include "appearance/qrk_spinning_progress_indicator.h"
 #include "appearance/tg_switch.h"
+#include "results/sw_category_texts.h"
 #include "results/sw_results_sidebar_model.h"
 
 namespace {
@@ -103,7 +104,8 @@ void SWSidebarItemDelegate::paintGroup(QPainter* painter, const QStyleOptionView
 void SWSidebarItemDelegate::paintImage(QPainter* painter, const QRect& cell,
                                        const QModelIndex& index) const {
     const QString name = index.data(SWResultsSidebarModel::IconNameRole).toString();
-    const QIcon icon(QStringLiteral(":/results/icons/%1.svg").arg(name));
+    SWCategoryTexts::loadResources();
+    const QIcon icon(QStringLiteral(":/results/%1.svg").arg(name));
     QRect target(0, 0, kImageSize, kImageSize);
     target.moveCenter(cell.center());
     icon.paint(painter, target);
