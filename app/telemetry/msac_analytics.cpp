@@ -32,8 +32,11 @@ std::optional<qint64> millisecondsSinceProcessStart() {
     // starttime counts from boot, suspended time included: CLOCK_BOOTTIME does too.
     timespec now{};
     clock_gettime(CLOCK_BOOTTIME, &now);
-    const qint64 nowMilliseconds = qint64(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
-    return std::max<qint64>(0, nowMilliseconds - startTicks * 1000 / ticksPerSecond);
+    const qint64 elapsed =
+        qint64(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000 - startTicks * 1000 / ticksPerSecond;
+    // A start after now would be a misreading, not a measurement.
+    if (elapsed < 0) return std::nullopt;
+    return elapsed;
 }
 
 }  // namespace
@@ -59,9 +62,10 @@ void MSACAnalytics::startWithAppSecret(const QString& appSecret) {
     QDir().mkpath(QFileInfo(storePath_).path());
     store_ = std::make_unique<MSACLogDBStorage>(storePath_);
     if (!store_->isOpen()) {
+        base::log(
+            QStringLiteral("MSACAnalytics: cannot open %1 (%2); analytics are off for this run")
+                .arg(storePath_, store_->openError()));
         store_.reset();
-        base::log(QStringLiteral("MSACAnalytics: no store at %1; analytics are off for this run")
-                      .arg(storePath_));
         return;
     }
     QJsonObject start{{QStringLiteral("appVersion"), QCoreApplication::applicationVersion()},

@@ -31,14 +31,14 @@ MSACLogDBStorage::MSACLogDBStorage(const QString& path, int capacity) : capacity
                                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     // sqlite3_open_v2 hands out a handle even when it fails, to carry the message.
     db_.reset(db);
-    if (opened != SQLITE_OK) {
-        logError("cannot open the store");
-        db_.reset();
-        return;
-    }
-    // Opening reads nothing yet: a file that is not a database fails here.
-    if (!execute("CREATE TABLE IF NOT EXISTS logs (id INTEGER PRIMARY KEY AUTOINCREMENT, "
-                 "time INTEGER NOT NULL, type TEXT NOT NULL, payload TEXT NOT NULL)")) {
+    // Opening reads nothing yet: a file that is not a database fails at the first
+    // statement.
+    if (opened != SQLITE_OK ||
+        sqlite3_exec(db,
+                     "CREATE TABLE IF NOT EXISTS logs (id INTEGER PRIMARY KEY AUTOINCREMENT, "
+                     "time INTEGER NOT NULL, type TEXT NOT NULL, payload TEXT NOT NULL)",
+                     nullptr, nullptr, nullptr) != SQLITE_OK) {
+        openError_ = QString::fromUtf8(sqlite3_errmsg(db));
         db_.reset();
     }
 }

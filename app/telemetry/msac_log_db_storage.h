@@ -28,9 +28,10 @@ public:
     MSACLogDBStorage(const MSACLogDBStorage&) = delete;
     MSACLogDBStorage& operator=(const MSACLogDBStorage&) = delete;
 
-    // False when the file could not be opened or is not a store of ours (the reason is
-    // in the system log); every other call then does nothing.
+    // False when the file could not be opened or is not a database, for the reason
+    // openError() gives; every other call then does nothing.
     bool isOpen() const { return db_ != nullptr; }
+    QString openError() const { return openError_; }
 
     bool saveLog(const QString& type, qint64 time, const QJsonObject& payload);
     // The oldest `limit` logs, oldest first.
@@ -47,4 +48,5 @@ private:
     };
     std::unique_ptr<sqlite3, Close> db_;
     int capacity_;
+    QString openError_;
 };
