@@ -16,7 +16,7 @@ QString formattedAppSecret(const QString& secret) {
 
 QString telemetryStateFolder() {
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    // The base directory specification says to ignore a relative value.
+    // XDG base directories: a relative value is to be ignored.
     if (!state.startsWith(u'/')) state = QDir::homePath() + QStringLiteral("/.local/state");
     return state + QStringLiteral("/sweepwell");
 }
@@ -24,10 +24,6 @@ QString telemetryStateFolder() {
 bool& MSACAppCenter::configured() {
     static bool started = false;
     return started;
-}
-
-bool MSACAppCenter::isConfigured() {
-    return configured();
 }
 
 void MSACAppCenter::start(const QString& appSecret, const QList<MSACService*>& services) {

@@ -30,7 +30,6 @@ public:
     // Starts the services in the order given, once per process: a later call, or a call
     // without a secret, starts nothing and says so in the system log.
     static void start(const QString& appSecret, const QList<MSACService*>& services);
-    static bool isConfigured();
 
 private:
     static bool& configured();

@@ -17,10 +17,11 @@
 
 // A signal handler may run while the crashed thread holds the allocator's lock or is
 // halfway through changing any structure, so everything below that runs in the handler
-// sticks to calls POSIX lists as async-signal-safe: open, write, close, clock_gettime,
-// raise, pause, sigaction, the string functions (strlen), and lock-free atomics.
-// Nothing allocates, nothing uses stdio or Qt. What the handler needs to know is made
-// ready at installation, in fixed buffers.
+// sticks to calls POSIX lists as async-signal-safe (open, write, close, clock_gettime,
+// raise, pause, strlen) and lock-free atomics; the thread's id comes from a bare system
+// call, which touches no library state. Nothing allocates, nothing uses stdio or Qt.
+// backtrace() is the one call off the list: see writeReport. What the handler needs to
+// know is made ready at installation, in fixed buffers.
 
 namespace {
 
@@ -132,7 +133,8 @@ void writeReport(int signalNumber, const char* exceptionReason) {
     writeText(fd, "\n");
     writeText(fd, crash_report_field::kBacktrace);
     writeText(fd, ":\n");
-    // backtrace() only walks the stack once libgcc is loaded (done at installation);
+    // backtrace() is not on POSIX's list because its first call loads libgcc_s (dlopen,
+    // malloc); that call was made at installation, so here it only walks the stack.
     // backtrace_symbols_fd writes the frames straight to the descriptor, unlike
     // backtrace_symbols, which allocates.
     void* frames[kMaxFrames];

@@ -81,11 +81,11 @@ void MSACCrashes::startWithAppSecret(const QString& appSecret) {
             QStringLiteral("MSACCrashes: cannot create %1; crashes are not reported").arg(folder_));
         return;
     }
-    const QString path = QStringLiteral("%1/%2-%3%4")
-                             .arg(folder_)
-                             .arg(QDateTime::currentSecsSinceEpoch())
-                             .arg(QCoreApplication::applicationPid())
-                             .arg(kPendingSuffix);
+    // One pass over the pattern, so that a "%" in the folder's name stays as it is.
+    const QString path =
+        QStringLiteral("%1/%2-%3%4")
+            .arg(folder_, QString::number(QDateTime::currentSecsSinceEpoch()),
+                 QString::number(QCoreApplication::applicationPid()), kPendingSuffix);
     if (!installCrashHandlers(QFile::encodeName(path),
                               QCoreApplication::applicationVersion().toUtf8())) {
         base::log(QStringLiteral("MSACCrashes: the path %1 is too long; crashes are not reported")
