@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonObject>
+#include <QTemporaryDir>
 
 #include "app/telemetry/msac_crashes.h"
 #include "app/telemetry/msac_user_defaults.h"
@@ -66,6 +67,17 @@ TEST_F(CrashHandlerTest, EachWayOfDyingLeavesOneReportAndTheSameDeath) {
         EXPECT_TRUE(backtrace.contains(QStringLiteral("telemetry_crasher(")))
             << report.toStdString();
     }
+}
+
+TEST_F(CrashHandlerTest, AStateFolderWithPercentSignsInItsNameGetsTheReport) {
+    QTemporaryDir home;
+    const QString state = home.path() + QStringLiteral("/100%2 done%1");
+    const QByteArray saved = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state));
+    const int signal = runCrasher("abort");
+    qputenv("XDG_STATE_HOME", saved);
+    EXPECT_EQ(signal, SIGABRT);
+    EXPECT_EQ(QDir(state + QStringLiteral("/sweepwell/crashes")).entryList(QDir::Files).size(), 1);
 }
 
 TEST_F(CrashHandlerTest, ANormalExitLeavesNoReport) {
