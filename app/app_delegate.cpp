@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QMessageBox>
 #include <QScreen>
 #include <QSettings>
 #include <QUrlQuery>
@@ -9,6 +10,9 @@
 #include "app/kp_core.h"
 #include "app/kp_store_helper.h"
 #include "app/launcher_offer.h"
+#include "app/telemetry/msac_analytics.h"
+#include "app/telemetry/msac_app_center.h"
+#include "app/telemetry/msac_crashes.h"
 #include "appearance/desktop_color_scheme.h"
 #include "appearance/kp_theme_manager.h"
 #include "appearance/sw_dark_theme.h"
@@ -71,6 +75,46 @@ void AppDelegate::activate() {
 
 void AppDelegate::applicationDidBecomeActive() {
     if (mainWindowShown_) activate();
+}
+
+void AppDelegate::configureServices() {
+    const QString secret = formattedAppSecret(QString::fromLatin1(kSweepwellAppSecret));
+    MSACAppCenter::start(secret,
+                         {&MSACAnalytics::sharedInstance(), &MSACCrashes::sharedInstance()});
+    QPointer<AppDelegate> weakSelf(this);
+    MSACCrashes::sharedInstance().setUserConfirmationHandler([weakSelf](const QList<CrashReport>&) {
+        if (!weakSelf) return false;
+        weakSelf->showCrashAlert();
+        return true;
+    });
+    configureUpdater(secret);
+}
+
+std::optional<int> AppDelegate::crashReportDecision(int returnCode) {
+    const int decision = kFirstButtonReturn + 2 - returnCode;
+    if (decision < 0 || decision > 2) return std::nullopt;
+    return decision;
+}
+
+void AppDelegate::showCrashAlert() {
+    auto* alert = new QMessageBox(mainWindowController_->window());
+    alert->setIcon(QMessageBox::Warning);
+    alert->setText(
+        QString::fromLatin1(kCrashAlertMessage).arg(QGuiApplication::applicationDisplayName()));
+    alert->setInformativeText(QString::fromLatin1(kCrashAlertInformation));
+    const QList<QAbstractButton*> buttons = {
+        alert->addButton(QString::fromLatin1(kAlwaysSendTitle), QMessageBox::AcceptRole),
+        alert->addButton(QString::fromLatin1(kSendTitle), QMessageBox::AcceptRole),
+        alert->addButton(QString::fromLatin1(kDontSendTitle), QMessageBox::RejectRole)};
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    connect(alert, &QMessageBox::finished, this, [alert, buttons] {
+        const qsizetype index = buttons.indexOf(alert->clickedButton());
+        if (index < 0) return;
+        if (const auto decision = crashReportDecision(kFirstButtonReturn + int(index))) {
+            MSACCrashes::sharedInstance().notifyWithUserConfirmation(*decision);
+        }
+    });
+    alert->open();
 }
 
 void AppDelegate::configureUpdater(const QString& formattedSecret) {

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 #include <memory>
+#include <optional>
 
 #include "app/sw_main_window_controller.h"
 
@@ -15,8 +16,14 @@ class SWThemeSelection;
 class AppDelegate : public QObject {
     Q_OBJECT
 public:
-    // The identifier of the usage and crash services, as 32 hexadecimal digits.
-    static constexpr char kAnalyticsSecret[] = "5d0b7c1e3f8a4b6c9e2d1a7f4c8b3e6a";
+    static constexpr char kCrashAlertMessage[] = "%1 encountered a problem and crashed";
+    static constexpr char kCrashAlertInformation[] =
+        "Would you like to send an anonymous crash report so that we can fix this issue?";
+    static constexpr char kAlwaysSendTitle[] = "Always Send";
+    static constexpr char kSendTitle[] = "Send";
+    static constexpr char kDontSendTitle[] = "Don't Send";
+    // The alert's answers, first button first.
+    static constexpr int kFirstButtonReturn = 1000;
     static constexpr char kFontSmoothingKey[] = "AppleFontSmoothing";
 
     AppDelegate();
@@ -42,7 +49,12 @@ public:
     void joinMailingList();
     void quitApp();
 
+    // The crash service's decision for the alert's answer: "Always Send" 2, "Send" 1,
+    // "Don't Send" 0; none for any other answer.
+    static std::optional<int> crashReportDecision(int returnCode);
+
 private:
+    void showCrashAlert();
     void buildMainMenu();
     void configureServices();
     void configureUpdater(const QString& formattedSecret);
