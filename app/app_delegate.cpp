@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 #include <QUrlQuery>
@@ -102,10 +103,10 @@ void AppDelegate::showCrashAlert() {
     alert->setText(
         QString::fromLatin1(kCrashAlertMessage).arg(QGuiApplication::applicationDisplayName()));
     alert->setInformativeText(QString::fromLatin1(kCrashAlertInformation));
-    const QList<QAbstractButton*> buttons = {
-        alert->addButton(QString::fromLatin1(kAlwaysSendTitle), QMessageBox::AcceptRole),
-        alert->addButton(QString::fromLatin1(kSendTitle), QMessageBox::AcceptRole),
-        alert->addButton(QString::fromLatin1(kDontSendTitle), QMessageBox::RejectRole)};
+    QList<QAbstractButton*> buttons;
+    buttons << alert->addButton(QString::fromLatin1(kAlwaysSendTitle), QMessageBox::AcceptRole)
+            << alert->addButton(QString::fromLatin1(kSendTitle), QMessageBox::AcceptRole)
+            << alert->addButton(QString::fromLatin1(kDontSendTitle), QMessageBox::RejectRole);
     alert->setAttribute(Qt::WA_DeleteOnClose);
     connect(alert, &QMessageBox::finished, this, [alert, buttons] {
         const qsizetype index = buttons.indexOf(alert->clickedButton());

@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <QString>
 
-class QWidget;
+#include <QWidget>
 
 // The maker's framework, reduced to what this program calls: its configuration, the
 // launch call, and the permission to show the main window. It has no welcome window

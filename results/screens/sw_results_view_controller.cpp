@@ -11,6 +11,7 @@
 #include "appearance/kp_text_field.h"
 #include "appearance/kp_view.h"
 #include "appearance/kp_yosemite_button.h"
+#include "appearance/qrk_spinning_progress_indicator.h"
 #include "base/dispatch.h"
 #include "base/notification_center.h"
 #include "base/sw_user_defaults.h"
@@ -344,8 +345,7 @@ void SWResultsViewController::handleGoNextWithResults(const QList<QSRemovedItemP
         if (item->files()) files.append(*item->files());
         for (const QSRemovedFilePtr& failed : item->failedFiles()) {
             failures << QStringLiteral("%1: %2").arg(
-                failed->file()->path(),
-                failed->error() ? failed->error()->description() : QString());
+                failed->file()->path(), failed->error() ? failed->error()->description : QString());
         }
     }
     if (failures.isEmpty()) {
