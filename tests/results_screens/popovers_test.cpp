@@ -292,7 +292,11 @@ TEST_F(TimeMachinePopoverTest, ReportsOnceWhenDismissedMidwayAndNeverWhenDestroy
     auto first = entry("first");
     auto dismissed = shown({row("Caches", first, true)});
     button(*dismissed, "cleanButton")->click();
+    // Gone before the removal can report: its report waits for the event loop.
     dismissed->dismissPopoverAnimated(true);
+    QAbstractAnimation* away = dismissed->animation();
+    away->setCurrentTime(away->totalDuration());
+    ASSERT_EQ(dismissed->popoverOverlayView(), nullptr);
     ASSERT_TRUE(waitUntil([&] { return !reports.isEmpty(); }));
     EXPECT_FALSE(reports[0].cancelled);
     EXPECT_FALSE(exists(first->path()));
