@@ -6,7 +6,9 @@
 #include <QLabel>
 #include <QUrl>
 
+#include "appearance/kp_theme_manager.h"
 #include "appearance/tg_switch.h"
+#include "base/notification_center.h"
 #include "base/sw_user_defaults.h"
 #include "results/screens/sw_desktop.h"
 #include "results/screens/sw_popover_support.h"
@@ -15,7 +17,37 @@
 KP_INTERFACE_DEFINITION(SWAboutPopoverViewController);
 KP_SCREEN(SWAboutPopoverViewController);
 
+namespace {
+
+// The kit has no themed drop-down: the desktop style's own would stay light in the dark
+// theme, so the one drop-down takes its colours and font from the theme keys.
+void applyThemeToDropDown(QComboBox* dropDown) {
+    KPThemeManager& themes = KPThemeManager::sharedManager();
+    QPalette palette = dropDown->palette();
+    const QColor field = themes.colorForKey(QStringLiteral("windowHeaderColor"));
+    const QColor text = themes.colorForKey(QStringLiteral("textColor"));
+    for (const QPalette::ColorRole role : {QPalette::Button, QPalette::Base, QPalette::Window})
+        palette.setColor(role, field);
+    for (const QPalette::ColorRole role :
+         {QPalette::ButtonText, QPalette::Text, QPalette::WindowText})
+        palette.setColor(role, text);
+    palette.setColor(QPalette::Highlight,
+                     themes.colorForKey(QStringLiteral("sidebarTableSelectedBackgroundColor")));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    dropDown->setPalette(palette);
+    if (const std::optional<QFont> font = themes.fontForKey(QStringLiteral("textFont")))
+        dropDown->setFont(*font);
+}
+
+}  // namespace
+
 void SWAboutPopoverViewController::kp_viewDidLoad() {
+    applyThemeToDropDown(themeDropDown());
+    connect(&NotificationCenter::defaultCenter(), &NotificationCenter::notificationPosted,
+            themeDropDown(), [dropDown = themeDropDown()](const QString& name, const void*) {
+                if (name == KPThemeManager::kThemeDidUpdateNotification)
+                    applyThemeToDropDown(dropDown);
+            });
     SWUserDefaults& defaults = SWUserDefaults::standardUserDefaults();
     themeDropDown()->setCurrentIndex(int(defaults.theme()));
     notificationSoundSwitch()->setChecked(defaults.playNotificationSound(), false);

@@ -40,8 +40,12 @@ std::unique_ptr<KPYosemiteButtonCell> cellForStyle(const QString& style) {
 void styleButtons(QWidget* view) {
     const std::optional<QFont> font = KPThemeManager::sharedManager().fontForKey(kButtonFontKey);
     for (KPYosemiteButton* button : view->findChildren<KPYosemiteButton*>()) {
-        button->setCell(cellForStyle(button->property(kButtonStyleProperty).toString()));
+        const QString style = button->property(kButtonStyleProperty).toString();
+        button->setCell(cellForStyle(style));
         if (font) button->setFont(*font);
+        // A link lines up with the text beside it instead of sitting in a button's room.
+        if (style == QLatin1String(kLinkStyle))
+            button->setFixedWidth(button->fontMetrics().horizontalAdvance(button->text()) + 2);
     }
 }
 
@@ -69,9 +73,13 @@ void swPreparePopoverView(QWidget* view) {
 }
 
 // The form's width is the design's; the height follows the texts in the theme's fonts.
+// Layouts keep what they measured until they are invalidated, and a view not shown yet
+// never is: a text changed since would be measured at its old size.
 void swFitPopoverHeight(QWidget* view) {
     QLayout* layout = view->layout();
     if (!layout) return;
+    for (QLayout* inner : view->findChildren<QLayout*>())
+        inner->invalidate();
     const int width = view->width();
     view->resize(width, layout->hasHeightForWidth() ? layout->totalHeightForWidth(width)
                                                     : layout->totalSizeHint().height());

@@ -118,9 +118,6 @@ TEST_F(FinishedPopoverTest, AnAmountIsAlwaysPluralEvenForOneFile) {
     auto popover = finished({record(1'200'000'000)});
     EXPECT_EQ(popover->total(), 1'200'000'000u);
     EXPECT_EQ(plainText(popover->label()), removedSentence(size, true, true));
-    EXPECT_EQ(
-        textsInColor(popover->label(), QColor(SWFinishedPopoverViewController::kHighlightColor)),
-        QStringList{size});
 }
 
 // A file someone else removed meanwhile failed with "not found": we did not remove it.
@@ -133,19 +130,13 @@ TEST_F(FinishedPopoverTest, CountsOnlyTheFilesItRemoved) {
               removedSentence("1", false, false));
 }
 
-TEST_F(FinishedPopoverTest, GivenTotalWinsAndFreeSpaceIsThatOfTheHomeDrive) {
-    auto popover = finished({record(10)});
-    popover->setTotal(3'000'000);
-    EXPECT_EQ(plainText(popover->label()),
-              removedSentence(KPMemoryFormatter().stringFromBytes(3e6), true, true));
-    const QStorageInfo drive(QSDiskUtilities::sharedInstance().homeDirectoryPath());
-    ASSERT_TRUE(drive.isValid());
-    const QString space = plainText(popover->spaceLabel());
+// The drive is the one holding the home folder; one that cannot be read gets thanks.
+TEST_F(FinishedPopoverTest, FreeSpaceOfTheHomeDriveOrThanks) {
+    ASSERT_TRUE(QStorageInfo(QSDiskUtilities::sharedInstance().homeDirectoryPath()).isValid());
+    const QString space = plainText(finished({record(10)})->spaceLabel());
     EXPECT_TRUE(space.startsWith("You now have ")) << space.toStdString();
     EXPECT_TRUE(space.endsWith(" of free space on this drive.")) << space.toStdString();
-}
 
-TEST_F(FinishedPopoverTest, ThanksWhenTheDriveCannotBeRead) {
     FakePlatform platform(QStringLiteral("/nonexistent/sweepwell-home"));
     EXPECT_EQ(plainText(finished({record(10)})->spaceLabel()),
               SWFinishedPopoverViewController::kThankYouText);
@@ -243,9 +234,12 @@ protected:
     QList<Report> reports;
 };
 
-TEST_F(TimeMachinePopoverTest, CancelReportsOnceAndRemovesNothing) {
+TEST_F(TimeMachinePopoverTest, AdviceOnBackupsThenCancelReportsOnceAndRemovesNothing) {
     auto file = entry("kept");
     auto popover = shown({row("Caches", file, true)});
+    button(*popover, "learnButton")->click();
+    EXPECT_EQ(desktop->opened, QList<QUrl>{QUrl(SWWebAddress::kBackupAdvice)});
+    EXPECT_TRUE(reports.isEmpty());
     button(*popover, "cancelButton")->click();
     button(*popover, "cancelButton")->click();
     button(*popover, "cleanButton")->click();
@@ -292,7 +286,11 @@ TEST_F(TimeMachinePopoverTest, ReportsOnceWhenDismissedMidwayAndNeverWhenDestroy
     auto first = entry("first");
     auto dismissed = shown({row("Caches", first, true)});
     button(*dismissed, "cleanButton")->click();
+    // Gone before the removal can report: its report waits for the event loop.
     dismissed->dismissPopoverAnimated(true);
+    QAbstractAnimation* away = dismissed->animation();
+    away->setCurrentTime(away->totalDuration());
+    ASSERT_EQ(dismissed->popoverOverlayView(), nullptr);
     ASSERT_TRUE(waitUntil([&] { return !reports.isEmpty(); }));
     EXPECT_FALSE(reports[0].cancelled);
     EXPECT_FALSE(exists(first->path()));
@@ -306,13 +304,6 @@ TEST_F(TimeMachinePopoverTest, ReportsOnceWhenDismissedMidwayAndNeverWhenDestroy
     ASSERT_TRUE(watch.isNull());
     EXPECT_TRUE(waitUntil([&] { return !exists(second->path()); }));
     EXPECT_FALSE(waitUntil([&] { return reports.size() > 1; }, 300));
-}
-
-TEST_F(TimeMachinePopoverTest, TheHelpLinkOpensAdviceOnBackupsForThisDesktop) {
-    auto popover = shown({});
-    button(*popover, "learnButton")->click();
-    EXPECT_EQ(desktop->opened, QList<QUrl>{QUrl(SWWebAddress::kBackupAdvice)});
-    EXPECT_TRUE(reports.isEmpty());
 }
 
 class QuitPopoverTest : public PopoverTest {
