@@ -8,13 +8,12 @@
 #include "appearance/kp_view.h"
 #include "appearance/kp_yosemite_button.h"
 #include "appearance/kp_yosemite_window.h"
+#include "results/screens/sw_popover_support.h"
 #include "results/screens/sw_quit_popover_view_controller.h"
 #include "results/screens/sw_results_view_controller.h"
 #include "ui_sw_main_window_controller.h"
 
 KP_INTERFACE_DEFINITION(SWMainWindowController);
-
-SWMainWindowController::SWMainWindowController() : terminate([] { QCoreApplication::quit(); }) {}
 
 SWMainWindowController::~SWMainWindowController() = default;
 
@@ -71,9 +70,11 @@ bool SWMainWindowController::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool SWMainWindowController::windowShouldClose() {
-    if (SWQuitPopoverViewController::suppressQuitAlert()) {
-        quitWhenRemovalEnds();
-        return !removing_;
+    // While files are being removed the question is asked anyway: it says that the
+    // program ends when they are done.
+    if (SWQuitPopoverViewController::suppressQuitAlert() && !removing_) {
+        swTerminateApplication();
+        return true;
     }
     // The close button again while the question is up changes nothing.
     if (quitPopoverViewController_ && quitPopoverViewController_->view()->isVisible()) return false;
@@ -90,7 +91,7 @@ bool SWMainWindowController::windowShouldClose() {
 // A removal is never cut off: the application ends once the files in hand are done.
 void SWMainWindowController::quitWhenRemovalEnds() {
     if (!removing_) {
-        terminate();
+        swTerminateApplication();
         return;
     }
     quitPending_ = true;
@@ -99,5 +100,5 @@ void SWMainWindowController::quitWhenRemovalEnds() {
 void SWMainWindowController::removalStateChanged(bool removing) {
     removing_ = removing;
     if (quitPopoverViewController_) quitPopoverViewController_->setRemovalInProgress(removing);
-    if (!removing && quitPending_) terminate();
+    if (!removing && quitPending_) swTerminateApplication();
 }

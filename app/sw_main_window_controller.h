@@ -33,13 +33,10 @@ public:
     // The close button: quits, or asks first. Answers whether the window may close.
     bool windowShouldClose();
 
-    // Ends the application, once a removal that runs has finished.
+    // Ends the application (swTerminateApplication), once a removal that runs has finished.
     void quitWhenRemovalEnds();
     // Told by the results screen as a removal starts and ends.
     void removalStateChanged(bool removing);
-
-    // How the application ends; replaced in tests.
-    std::function<void()> terminate;
 
 protected:
     void kp_viewDidLoad() override;
@@ -47,7 +44,7 @@ protected:
 
 private:
     friend class KPWindowController;
-    SWMainWindowController();
+    SWMainWindowController() = default;
 
     void configureWindow();
 

@@ -135,11 +135,14 @@ TEST_F(ResultsScreenTest, AScanFillsTheSidebarAndAnnouncesItsEnd) {
     EXPECT_EQ(nextButton()->text(), u"Remove Selected Files");
     EXPECT_EQ(nextButton()->width(), 169);
     EXPECT_FALSE(nextButton()->isEnabled());
-    // A click on the heading or on a row that found nothing switches nothing on.
+    // A click on the heading selects nothing; one on a row that found nothing shows it
+    // and switches nothing on.
     clickSwitch(2);
-    clickSwitch(3);
-    EXPECT_FALSE(nextButton()->isEnabled());
     EXPECT_TRUE(table()->selectionModel()->selectedRows().isEmpty());
+    clickSwitch(3);
+    EXPECT_FALSE(screen->model().rowForKey("empty")->selected());
+    EXPECT_FALSE(nextButton()->isEnabled());
+    EXPECT_EQ(screen->currentViewController()->row()->key(), u"empty");
 }
 
 TEST_F(ResultsScreenTest, SwitchingACategoryOnShowsItAndRemovingFreesExactlyItsTickedFiles) {
