@@ -29,6 +29,12 @@ SWSidebarItemDelegate::SWSidebarItemDelegate(QObject* parent)
     : QStyledItemDelegate(parent),
       switchStamp_(new TGSwitch),
       spinnerStamp_(new PVThemableSpinningProgressIndicator) {
+    // Shown, but never on screen: a control lays its drawing out when it is shown.
+    for (QWidget* stamp :
+         {static_cast<QWidget*>(switchStamp_), static_cast<QWidget*>(spinnerStamp_)}) {
+        stamp->setAttribute(Qt::WA_DontShowOnScreen);
+        stamp->show();
+    }
     switchStamp_->resize(kSwitchSize);
     spinnerStamp_->resize(kSpinnerSize);
     spinnerStamp_->setUsesThreadedAnimation(false);

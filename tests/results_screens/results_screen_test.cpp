@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QGraphicsOpacityEffect>
 #include <QLabel>
 #include <QTest>
 
@@ -214,7 +215,12 @@ TEST_F(ResultsScreenTest, Screenshots) {
                                            cacheFiles()),
               std::make_shared<ListedItem>("trash", home.path() + "/none", QStringList())});
         clickSwitch(0);
-        QApplication::processEvents();
+        QWidget* totals =
+            screen->view()->findChild<QWidget*>(QStringLiteral("totalsContainerView"));
+        ASSERT_TRUE(waitUntil([&] {
+            auto* fade = static_cast<QGraphicsOpacityEffect*>(totals->graphicsEffect());
+            return fade->opacity() == 1.0;
+        }));
         EXPECT_TRUE(window.grab().save(folder + "/results-" + theme + ".png"));
         screen->startScanningSelectedVolume();
         QApplication::processEvents();
