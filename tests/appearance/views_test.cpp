@@ -132,6 +132,49 @@ TEST(ShadowTest, AShadowDependsOnItsShapeAndColourWhereverItIsDrawn) {
     EXPECT_NE(shadowOf(wider, Qt::black), black);
 }
 
+// A square whose right and bottom edges fall halfway through a point: at two device
+// pixels a point, each is one sharp step between two device pixels.
+constexpr QRectF kHalfPointSquare(10, 10, 20.5, 20.5);
+
+class HardShadowOnly : public KPView {
+public:
+    HardShadowOnly() {
+        resize(40, 40);
+        setBackgroundColor(Qt::transparent);
+        setShadow(KPShadow{Qt::black, QPointF(0, 0), 0});
+    }
+    QRectF drawingBounds() const override { return kHalfPointSquare; }
+};
+
+class FadedSquare : public QWidget {
+public:
+    FadedSquare() { resize(40, 40); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        kp_drawWithOpacity(painter, size(), 0.5,
+                           [](QPainter& layer) { layer.fillRect(kHalfPointSquare, Qt::black); });
+    }
+};
+
+// Rendered into an image of twice the density (as on a 2x screen, or a screenshot), the
+// intermediate images must have that density too, or their edges come out blurred.
+TEST(ShadowTest, ShadowsAndFadedLayersAreDrawnAtTheTargetsPixelRatio) {
+    HardShadowOnly shadow;
+    const QImage shadowImage = render(shadow, 2);
+    EXPECT_EQ(qAlpha(shadowImage.pixel(60, 40)), 255);
+    EXPECT_EQ(qAlpha(shadowImage.pixel(61, 40)), 0);
+    EXPECT_EQ(qAlpha(shadowImage.pixel(40, 60)), 255);
+    EXPECT_EQ(qAlpha(shadowImage.pixel(40, 61)), 0);
+
+    FadedSquare faded;
+    const QImage fadedImage = render(faded, 2);
+    EXPECT_NEAR(qAlpha(fadedImage.pixel(60, 40)), 128, 2);
+    EXPECT_EQ(qAlpha(fadedImage.pixel(61, 40)), 0);
+}
+
 TEST(NoInteractionViewTest, KeepsTheMouseFromTheViewsBeneath) {
     class Counting : public QWidget {
     public:
