@@ -1,14 +1,19 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QEnterEvent>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
 
 #include "appearance/kp_custom_window_button_view.h"
 #include "appearance/kp_popover_view_controller.h"
+#include "appearance/kp_theme_manager.h"
+#include "appearance/kp_view.h"
 #include "appearance/kp_window_geometry.h"
 #include "appearance/sw_popover_window_controller.h"
+#include "tests/appearance/appearance_fixtures.h"
 #include "tests/support/fixture_home.h"
 
 namespace {
@@ -42,6 +47,87 @@ TEST(WindowChromeTest, ContentReachesTheTopEdgeUnderButtonsThatStayClickable) {
         const QPoint centre = button->geometry().center();
         EXPECT_EQ(window.contentView()->childAt(centre), button);
     }
+}
+
+// The content fills the header with a colour of its own; the separator lies on top, in
+// the header's last row of device pixels, from edge to edge.
+TEST(WindowChromeTest, TheHeaderEndsInASeparatorOneDevicePixelHigh) {
+    for (const char* theme : {"SWLightTheme", "SWDarkTheme"}) {
+        useTheme(theme);
+        const QRgb separator =
+            KPThemeManager::sharedManager().colorForKey("windowHeaderSeparatorColor").rgba();
+        KPYosemiteWindow window;
+        window.resize(300, 120);
+        auto* content = new KPView;
+        content->setBackgroundColor(Qt::red);
+        window.setActualContentView(content);
+        for (const int ratio : {1, 2}) {
+            const QImage image = render(window, ratio);
+            const int row = int(kKPWindowHeaderHeight) * ratio - 1;
+            for (const int x : {0, 150 * ratio, 300 * ratio - 1}) {
+                EXPECT_EQ(image.pixel(x, row), separator) << theme << " x" << ratio << " " << x;
+                EXPECT_EQ(image.pixel(x, row - 1), QColor(Qt::red).rgba());
+                EXPECT_EQ(image.pixel(x, row + 1), QColor(Qt::red).rgba());
+            }
+        }
+    }
+    useTheme("SWLightTheme");
+}
+
+// Where the title lands in the window.
+QRectF titleFrame(KPYosemiteWindow& window) {
+    QLabel* label = window.actualTitleLabel();
+    return QRectF(label->mapTo(&window, QPoint(0, 0)), label->size());
+}
+
+// A header laid out by the content, buttons on the left and a wider control on the right,
+// must not pull the title off the window's centre.
+TEST(WindowChromeTest, TheTitleIsCentredOnTheWindowAndElidedClearOfTheButtons) {
+    KPYosemiteWindow window;
+    window.resize(400, 200);
+    auto* content = new QWidget;
+    auto* header = new QHBoxLayout(content);
+    header->setContentsMargins(12, 0, 12, 0);
+    header->addWidget(new KPCustomWindowButtonView);
+    header->addStretch();
+    auto* label = new QLabel;
+    header->addWidget(label);
+    header->addStretch();
+    header->addWidget(new QPushButton(QStringLiteral("A wide control")));
+    window.setActualContentView(content);
+    window.setActualTitleLabel(label);
+    window.setTitle(QStringLiteral("Sweepwell"));
+    window.show();
+    QApplication::processEvents();
+    ASSERT_EQ(window.actualTitleLabel(), label);
+    ASSERT_EQ(label->window(), &window);
+    EXPECT_EQ(label->text(), QStringLiteral("Sweepwell"));
+    EXPECT_NEAR(titleFrame(window).center().x(), 200, 1);
+    EXPECT_NEAR(titleFrame(window).center().y(), kKPWindowHeaderHeight / 2, 1);
+    window.resize(600, 200);
+    EXPECT_NEAR(titleFrame(window).center().x(), 300, 1);
+
+    // A title set on the window as any window's is shown too.
+    window.setWindowTitle(QStringLiteral("Sweepwell window chrome, cleaning up"));
+    window.resize(240, 200);
+    const QString shown = label->text();
+    EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+    EXPECT_TRUE(
+        QStringLiteral("Sweepwell window chrome, cleaning up").startsWith(shown.chopped(1)));
+    const int buttonsRight = window.standardWindowButton(KPWindowButton::Zoom)->geometry().right();
+    EXPECT_GT(titleFrame(window).left(), buttonsRight);
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(shown), titleFrame(window).width());
+    EXPECT_NEAR(titleFrame(window).center().x(), 120, 1);
+}
+
+TEST(WindowChromeTest, AWindowShowsItsTitleWithoutALabelOfTheContents) {
+    KPYosemiteWindow window;
+    window.resize(300, 120);
+    window.setTitle(QStringLiteral("Sweepwell"));
+    window.show();
+    ASSERT_NE(window.actualTitleLabel(), nullptr);
+    EXPECT_EQ(window.actualTitleLabel()->text(), QStringLiteral("Sweepwell"));
+    EXPECT_NEAR(titleFrame(window).center().x(), 150, 1);
 }
 
 TEST(WindowChromeTest, ReplicaButtonsAreGreyUntilTheMouseIsOverThem) {
