@@ -233,23 +233,60 @@ public:
     void popoverDidClose(SWPopoverWindowController*) override { ++didClose; }
 };
 
+// The frame is the window's; the card inside its shadow margins is what is placed.
 TEST(AnchoredPopoverTest, OpensBelowItsAnchorInsideTheScreensRightEdge) {
     auto popover = KPWindowController::controller<SWPopoverWindowController>();
-    popover->window()->resize(200, 120);
+    popover->window()->resizeForContentSize(QSize(200, 120));
+    const QMargins margins = popover->window()->shadowMargins();
     QWidget anchorView;
     anchorView.setGeometry(0, 0, 100, 100);
     const QPoint origin = anchorView.mapToGlobal(QPoint(0, 0));
     const QRect anchor(10, 20, 40, 16);
-    const QRect left = popover->frameRelativeToRect(anchor, &anchorView, 1);
+    const QRect left = popover->frameRelativeToRect(anchor, &anchorView, 1).marginsRemoved(margins);
     EXPECT_EQ(left, QRect(origin + QPoint(10, 36), QSize(200, 120)));
-    const QRect centred = popover->frameRelativeToRect(anchor, &anchorView, 4);
+    const QRect centred =
+        popover->frameRelativeToRect(anchor, &anchorView, 4).marginsRemoved(margins);
     EXPECT_EQ(centred.x(), origin.x() + 30 - 100);
+    EXPECT_EQ(centred.y(), origin.y() + 36);
 
     const QRect screen = anchorView.screen()->availableGeometry();
     const QRect nearRight(anchorView.mapFromGlobal(QPoint(screen.right() - 60, screen.top())),
                           QSize(40, 16));
-    const QRect shifted = popover->frameRelativeToRect(nearRight, &anchorView, 1);
+    const QRect shifted =
+        popover->frameRelativeToRect(nearRight, &anchorView, 1).marginsRemoved(margins);
     EXPECT_EQ(shifted.x() + shifted.width(), screen.x() + screen.width());
+}
+
+// Nothing of the window's own background may show at the card's rounded corners (white
+// corners on a dark theme): only the card is painted, with its shadow in the margin.
+TEST(AnchoredPopoverTest, OnlyTheRoundedCardAndItsShadowArePainted) {
+    for (const char* theme : {"SWDarkTheme", "SWLightTheme"}) {
+        useTheme(theme);
+        auto popover = KPWindowController::controller<SWPopoverWindowController>();
+        KPYosemiteWindow& panel = *popover->window();
+        panel.resizeForContentSize(QSize(200, 120));
+        EXPECT_TRUE(panel.testAttribute(Qt::WA_TranslucentBackground));
+        const QImage image = panel.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+        const QRect card = panel.contentView()->geometry();
+        ASSERT_EQ(card.size(), QSize(200, 120));
+        const QRgb fill =
+            KPThemeManager::sharedManager().colorForKey("popoverBackgroundColor").rgba();
+        EXPECT_EQ(image.pixel(card.center()), fill) << theme;
+        // No header separator across a popover.
+        EXPECT_EQ(image.pixel(card.center().x(), card.top() + 36), fill) << theme;
+        for (const QPoint corner :
+             {card.topLeft(), card.topRight(), card.bottomLeft(), card.bottomRight()}) {
+            EXPECT_LT(qAlpha(image.pixel(corner)), 100) << theme;
+            EXPECT_LT(qRed(image.pixel(corner)), 100) << theme;
+        }
+        // A soft shadow, strongest below the card, gone before the window's edge.
+        const int below = qAlpha(image.pixel(card.center().x(), card.bottom() + 3));
+        EXPECT_GT(below, 20) << theme;
+        EXPECT_LT(below, 128) << theme;
+        EXPECT_GT(qAlpha(image.pixel(card.left() - 3, card.center().y())), 0) << theme;
+        EXPECT_LE(qAlpha(image.pixel(card.center().x(), image.height() - 1)), 2) << theme;
+        EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << theme;
+    }
 }
 
 TEST(AnchoredPopoverTest, RequestsDuringAnAnimationAreDroppedAndCloseRunsOnce) {

@@ -75,7 +75,7 @@ ChromeGallery::ChromeGallery() {
     auto* driveCard = card(
         QSize(240, 120), QStringLiteral("Macintosh HD"), QStringLiteral("120 GB free of 500 GB"),
         button(std::make_unique<KPNormalYosemiteButton>(), QStringLiteral("Close")));
-    anchored_->window()->resize(driveCard->size());
+    anchored_->window()->resizeForContentSize(driveCard->size());
     anchored_->window()->setActualContentView(driveCard);
 }
 
