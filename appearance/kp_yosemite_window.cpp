@@ -20,6 +20,24 @@ constexpr int kButtonsTop = 11;
 constexpr int kTitleInset =
     kButtonsLeft + 2 * KPWindowButton::kSpacing + KPWindowButton::kSize.width() + 8;
 
+// What assistive technology announces for each button, and what end-to-end tests find
+// them by.
+constexpr char kCloseButtonName[] = "Close";
+constexpr char kMinimizeButtonName[] = "Minimize";
+constexpr char kZoomButtonName[] = "Zoom";
+
+QString accessibleNameOf(KPWindowButton::Kind kind) {
+    switch (kind) {
+        case KPWindowButton::Close:
+            return QString::fromLatin1(kCloseButtonName);
+        case KPWindowButton::Minimize:
+            return QString::fromLatin1(kMinimizeButtonName);
+        case KPWindowButton::Zoom:
+            return QString::fromLatin1(kZoomButtonName);
+    }
+    return {};
+}
+
 QColor discColor(KPWindowButton::Kind kind) {
     switch (kind) {
         case KPWindowButton::Close:
@@ -35,6 +53,7 @@ QColor discColor(KPWindowButton::Kind kind) {
 }  // namespace
 
 KPWindowButton::KPWindowButton(Kind kind, QWidget* parent) : QAbstractButton(parent), kind_(kind) {
+    setAccessibleName(accessibleNameOf(kind));
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::ArrowCursor);
     resize(sizeHint());

@@ -10,7 +10,8 @@
 #include "appearance/theme_update.h"
 
 // One of the three round window buttons. Covered, it shows a grey disc instead of its
-// colour (the replica buttons do until the mouse comes near).
+// colour (the replica buttons do until the mouse comes near). Assistive technology sees
+// a push button named "Close", "Minimize" or "Zoom" whose press action clicks it.
 class KPWindowButton : public QAbstractButton {
     Q_OBJECT
 public:
