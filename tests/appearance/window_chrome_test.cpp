@@ -267,25 +267,29 @@ TEST(AnchoredPopoverTest, OnlyTheRoundedCardAndItsShadowArePainted) {
         panel.resizeForContentSize(QSize(200, 120));
         EXPECT_TRUE(panel.testAttribute(Qt::WA_TranslucentBackground));
         const QImage image = panel.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+        // The pixel at a point of the window, whatever the screen's pixel ratio.
+        const auto at = [&](int x, int y) {
+            return image.pixel((QPointF(x, y) * image.devicePixelRatio()).toPoint());
+        };
         const QRect card = panel.contentView()->geometry();
         ASSERT_EQ(card.size(), QSize(200, 120));
         const QRgb fill =
             KPThemeManager::sharedManager().colorForKey("popoverBackgroundColor").rgba();
-        EXPECT_EQ(image.pixel(card.center()), fill) << theme;
+        EXPECT_EQ(at(card.center().x(), card.center().y()), fill) << theme;
         // No header separator across a popover.
-        EXPECT_EQ(image.pixel(card.center().x(), card.top() + 36), fill) << theme;
+        EXPECT_EQ(at(card.center().x(), card.top() + 36), fill) << theme;
         for (const QPoint corner :
              {card.topLeft(), card.topRight(), card.bottomLeft(), card.bottomRight()}) {
-            EXPECT_LT(qAlpha(image.pixel(corner)), 100) << theme;
-            EXPECT_LT(qRed(image.pixel(corner)), 100) << theme;
+            EXPECT_LT(qAlpha(at(corner.x(), corner.y())), 100) << theme;
+            EXPECT_LT(qRed(at(corner.x(), corner.y())), 100) << theme;
         }
         // A soft shadow, strongest below the card, gone before the window's edge.
-        const int below = qAlpha(image.pixel(card.center().x(), card.bottom() + 3));
+        const int below = qAlpha(at(card.center().x(), card.bottom() + 3));
         EXPECT_GT(below, 20) << theme;
         EXPECT_LT(below, 128) << theme;
-        EXPECT_GT(qAlpha(image.pixel(card.left() - 3, card.center().y())), 0) << theme;
-        EXPECT_LE(qAlpha(image.pixel(card.center().x(), image.height() - 1)), 2) << theme;
-        EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << theme;
+        EXPECT_GT(qAlpha(at(card.left() - 3, card.center().y())), 0) << theme;
+        EXPECT_LE(qAlpha(at(card.center().x(), panel.height() - 1)), 2) << theme;
+        EXPECT_EQ(qAlpha(at(0, 0)), 0) << theme;
     }
 }
 
