@@ -68,6 +68,36 @@ TEST(TintingTest, VectorImagesAreTintedAtThePixelRatioTheyAreDrawnAt) {
     EXPECT_TRUE(kp_imageWithName("no-such-image").isNull());
 }
 
+// Drawn by a widget rendered into a 2x image, a tinted vector image is rasterised at
+// 2x, as the untinted one is, rather than at the widget's screen ratio and scaled up.
+TEST(TintingTest, TintedImagesDrawnIntoADenserImageAreRasterisedAtItsRatio) {
+    class IconView : public QWidget {
+    public:
+        explicit IconView(QIcon icon) : icon_(std::move(icon)) { resize(20, 20); }
+
+    protected:
+        void paintEvent(QPaintEvent*) override {
+            QPainter painter(this);
+            icon_.paint(&painter, rect());
+        }
+
+    private:
+        QIcon icon_;
+    } view(kp_imageWithName("icon-settings-dark", Qt::red));
+    const QImage drawn = render(view, 2);
+    const QImage source = kp_imageWithName("icon-settings-dark")
+                              .pixmap(QSize(20, 20), 2.0)
+                              .toImage()
+                              .convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(source.size(), drawn.size());
+    int differing = 0;
+    for (int y = 0; y < source.height(); ++y) {
+        for (int x = 0; x < source.width(); ++x)
+            differing += std::abs(qAlpha(drawn.pixel(x, y)) - qAlpha(source.pixel(x, y))) > 8;
+    }
+    EXPECT_EQ(differing, 0);
+}
+
 TEST_F(ViewsTest, ThemedViewsFollowEveryThemeChangeWhileTheyLive) {
     auto* view = new KPThemableView;
     EXPECT_TRUE(view->isConfigured());
