@@ -55,9 +55,6 @@ public:
     // The header takes the label over (out of any layout) and deletes the one before.
     void setTitleLabel(QLabel* label);
     void setTitle(const QString& title);
-    QColor separatorColor() const { return separatorColor_; }
-
-    bool isConfigured() const { return themeObserver_.isConfigured(); }
     void applyTheme() override;
 
 protected:

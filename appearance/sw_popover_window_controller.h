@@ -32,9 +32,6 @@ public:
     static constexpr int kShadowMargin = 16;
 
     explicit SWPopoverPanel(QWidget* parent = nullptr);
-
-    QColor cardColor() const { return cardColor_; }
-    bool isConfigured() const { return themeObserver_.isConfigured(); }
     void applyTheme() override;
 
 protected:
