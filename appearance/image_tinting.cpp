@@ -4,6 +4,8 @@
 #include <QIconEngine>
 #include <QPainter>
 
+#include "appearance/kp_drawing.h"
+
 // Outside any namespace, as Q_INIT_RESOURCE requires.
 static void loadBundledImages() {
     Q_INIT_RESOURCE(appearance);
@@ -17,7 +19,7 @@ public:
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
                QIcon::State state) override {
-        const qreal ratio = painter->device()->devicePixelRatioF();
+        const qreal ratio = kp_devicePixelRatio(*painter);
         painter->drawPixmap(rect, scaledPixmap(rect.size() * ratio, mode, state, ratio));
     }
 

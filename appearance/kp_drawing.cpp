@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QImage>
-#include <QPaintDevice>
 #include <QPainter>
 #include <QPixmap>
 #include <QPixmapCache>
@@ -103,9 +102,13 @@ void kp_setPaletteColor(QWidget& widget, QPalette::ColorRole role, const QColor&
     widget.setPalette(palette);
 }
 
+qreal kp_devicePixelRatio(const QPainter& painter) {
+    return std::sqrt(std::abs(painter.deviceTransform().determinant()));
+}
+
 void kp_drawShadow(QPainter& painter, const QPainterPath& path, const KPShadow& shadow) {
     if (!shadow.color.isValid() || shadow.color.alpha() == 0 || path.isEmpty()) return;
-    const qreal ratio = painter.device()->devicePixelRatioF() * painter.worldTransform().m22();
+    const qreal ratio = kp_devicePixelRatio(painter);
     const qreal margin = std::ceil(3 * shadow.blurRadius) + 1;
     const QRectF area = path.boundingRect().adjusted(-margin, -margin, margin, margin);
     // Views repaint far more often than their shapes change, and the blur is the costly
@@ -122,7 +125,7 @@ void kp_drawShadow(QPainter& painter, const QPainterPath& path, const KPShadow& 
 void kp_drawWithOpacity(QPainter& painter, const QSize& size, qreal opacity,
                         const std::function<void(QPainter&)>& draw) {
     if (opacity >= 1.0) return draw(painter);
-    const qreal ratio = painter.device()->devicePixelRatioF();
+    const qreal ratio = kp_devicePixelRatio(painter);
     QImage layer(size * ratio, QImage::Format_ARGB32_Premultiplied);
     layer.setDevicePixelRatio(ratio);
     layer.fill(Qt::transparent);

@@ -52,7 +52,7 @@ void KPWindowController::loadWindow() {
                                   window_->actualContentView());
     window_->setWindowTitle(window_->actualContentView()->windowTitle());
     if (!window_->actualContentView()->size().isEmpty())
-        window_->resize(window_->actualContentView()->size());
+        window_->resizeForContentSize(window_->actualContentView()->size());
     kpConnectActions(this, window_->actualContentView());
     window_->installEventFilter(this);
     awakeFromNib();

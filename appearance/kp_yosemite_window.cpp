@@ -2,8 +2,11 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
 #include <QWindow>
 
+#include "appearance/kp_drawing.h"
+#include "appearance/kp_text_field.h"
 #include "appearance/kp_theme_manager.h"
 #include "appearance/kp_window_geometry.h"
 
@@ -12,6 +15,28 @@ namespace {
 const QRectF kDiscRect(0.5, 1.5, 12.5, 12.5);
 constexpr int kButtonsLeft = 12;
 constexpr int kButtonsTop = 11;
+// The title stays this far from the window buttons, and as far from the right edge, so
+// that it is elided before it touches them and stays centred.
+constexpr int kTitleInset =
+    kButtonsLeft + 2 * KPWindowButton::kSpacing + KPWindowButton::kSize.width() + 8;
+
+// What assistive technology announces for each button, and what end-to-end tests find
+// them by.
+constexpr char kCloseButtonName[] = "Close";
+constexpr char kMinimizeButtonName[] = "Minimize";
+constexpr char kZoomButtonName[] = "Zoom";
+
+QString accessibleNameOf(KPWindowButton::Kind kind) {
+    switch (kind) {
+        case KPWindowButton::Close:
+            return QString::fromLatin1(kCloseButtonName);
+        case KPWindowButton::Minimize:
+            return QString::fromLatin1(kMinimizeButtonName);
+        case KPWindowButton::Zoom:
+            return QString::fromLatin1(kZoomButtonName);
+    }
+    return {};
+}
 
 QColor discColor(KPWindowButton::Kind kind) {
     switch (kind) {
@@ -28,6 +53,7 @@ QColor discColor(KPWindowButton::Kind kind) {
 }  // namespace
 
 KPWindowButton::KPWindowButton(Kind kind, QWidget* parent) : QAbstractButton(parent), kind_(kind) {
+    setAccessibleName(accessibleNameOf(kind));
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::ArrowCursor);
     resize(sizeHint());
@@ -82,8 +108,71 @@ void KPWindowButton::act() {
     }
 }
 
+KPWindowHeaderView::KPWindowHeaderView(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    auto* title = new KPThemableTextField;
+    title->setFontKey(QString::fromLatin1(kTitleFontKey));
+    title->setTextColorKey(QString::fromLatin1(kTitleColorKey));
+    setTitleLabel(title);
+    themeObserver_.configure(*this);
+}
+
+void KPWindowHeaderView::setTitleLabel(QLabel* label) {
+    if (label == titleLabel_) return;
+    delete titleLabel_;
+    titleLabel_ = label;
+    if (!label) return;
+    label->setParent(this);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignCenter);
+    label->installEventFilter(this);
+    label->show();
+    layoutTitle();
+}
+
+void KPWindowHeaderView::setTitle(const QString& title) {
+    title_ = title;
+    layoutTitle();
+}
+
+void KPWindowHeaderView::applyTheme() {
+    separatorColor_ =
+        KPThemeManager::sharedManager().colorForKey(QString::fromLatin1(kSeparatorColorKey));
+    update();
+}
+
+void KPWindowHeaderView::paintEvent(QPaintEvent*) {
+    if (!separatorColor_.isValid()) return;
+    QPainter painter(this);
+    const qreal pixel = 1 / kp_devicePixelRatio(painter);
+    painter.fillRect(QRectF(0, height() - pixel, width(), pixel), separatorColor_);
+}
+
+void KPWindowHeaderView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layoutTitle();
+}
+
+// A theme change sets the label's font after the header has laid it out.
+bool KPWindowHeaderView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == titleLabel_ && event->type() == QEvent::FontChange) layoutTitle();
+    return QWidget::eventFilter(watched, event);
+}
+
+void KPWindowHeaderView::layoutTitle() {
+    if (!titleLabel_) return;
+    const int room = std::max(0, width() - 2 * kTitleInset);
+    titleLabel_->setText(
+        QFontMetrics(titleLabel_->font()).elidedText(title_, Qt::ElideRight, room));
+    const QSize hint = titleLabel_->sizeHint();
+    const QSize size(std::min(hint.width(), room), hint.height());
+    titleLabel_->setGeometry(QStyle::alignedRect(layoutDirection(), Qt::AlignCenter, size, rect()));
+}
+
 KPYosemiteWindow::KPYosemiteWindow(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), contentView_(new QWidget(this)) {
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      contentView_(new QWidget(this)),
+      headerView_(new KPWindowHeaderView(contentView_)) {
     standardButtons_ = KPWindowButton::makeRow(contentView_, QPoint(kButtonsLeft, kButtonsTop));
     setActualContentView(new QWidget);
 }
@@ -96,27 +185,41 @@ void KPYosemiteWindow::setActualContentView(QWidget* view) {
 }
 
 void KPYosemiteWindow::configureContentView() {
-    contentView_->setGeometry(rect());
     actualContentView_->setParent(contentView_);
-    actualContentView_->setGeometry(contentView_->rect());
+    layoutContentView();
     actualContentView_->show();
     repositionStandardButtons();
 }
 
-// The buttons go above the content so that they stay clickable over a custom header.
+void KPYosemiteWindow::layoutContentView() {
+    contentView_->setGeometry(rect().marginsRemoved(shadowMargins_));
+    if (actualContentView_) actualContentView_->setGeometry(contentView_->rect());
+    headerView_->setGeometry(0, 0, contentView_->width(), int(kKPWindowHeaderHeight));
+}
+
+// The header's separator and title go above the content so that they stay visible, and
+// the buttons above them so that they stay clickable over a custom header.
 void KPYosemiteWindow::repositionStandardButtons() {
+    headerView_->raise();
     for (KPWindowButton* button : standardButtons_)
         button->raise();
 }
 
 void KPYosemiteWindow::setActualTitleLabel(QLabel* label) {
-    actualTitleLabel_ = label;
-    if (label) label->setText(windowTitle());
+    headerView_->setTitleLabel(label);
+}
+
+void KPYosemiteWindow::setShadowMargins(const QMargins& margins) {
+    shadowMargins_ = margins;
+    layoutContentView();
+}
+
+void KPYosemiteWindow::resizeForContentSize(const QSize& size) {
+    resize(size.grownBy(shadowMargins_));
 }
 
 void KPYosemiteWindow::setTitle(const QString& title) {
     setWindowTitle(title);
-    if (actualTitleLabel_) actualTitleLabel_->setText(title);
 }
 
 void KPYosemiteWindow::setBackgroundColor(const QColor& color) {
@@ -163,8 +266,13 @@ void KPYosemiteWindow::mousePressEvent(QMouseEvent* event) {
 
 void KPYosemiteWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    contentView_->setGeometry(rect());
-    if (actualContentView_) actualContentView_->setGeometry(contentView_->rect());
+    layoutContentView();
+}
+
+// However the title is set (a form's window title, setTitle), the header shows it.
+void KPYosemiteWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowTitleChange) headerView_->setTitle(windowTitle());
 }
 
 KPYosemitePanel::KPYosemitePanel(QWidget* parent) : KPYosemiteWindow(parent) {

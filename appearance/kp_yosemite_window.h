@@ -3,19 +3,22 @@
 #include <QAbstractButton>
 #include <QColor>
 #include <QLabel>
+#include <QMargins>
 #include <QPointer>
 #include <QWidget>
 
 #include "appearance/theme_update.h"
 
 // One of the three round window buttons. Covered, it shows a grey disc instead of its
-// colour (the replica buttons do until the mouse comes near).
+// colour (the replica buttons do until the mouse comes near). Assistive technology sees
+// a push button named "Close", "Minimize" or "Zoom" whose press action clicks it.
 class KPWindowButton : public QAbstractButton {
     Q_OBJECT
 public:
     enum Kind { Close, Minimize, Zoom };
     // The distance between neighbouring buttons of a row.
     static constexpr int kSpacing = 20;
+    static constexpr QSize kSize = QSize(14, 15);
     explicit KPWindowButton(Kind kind, QWidget* parent = nullptr);
     // The close, minimise and zoom buttons in a row from `origin`, in that order.
     static QList<KPWindowButton*> makeRow(QWidget* parent, QPoint origin);
@@ -23,7 +26,7 @@ public:
     Kind kind() const { return kind_; }
     bool isCovered() const { return covered_; }
     void setCovered(bool covered);
-    QSize sizeHint() const override { return QSize(14, 15); }
+    QSize sizeHint() const override { return kSize; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -35,10 +38,44 @@ private:
     bool covered_ = false;
 };
 
+// What a window lays over the header its content draws: a separator one device pixel
+// high along the header's bottom edge, and the title, centred on the whole window
+// whatever the content puts beside it, and elided before it reaches the window buttons.
+// Presses pass through to the content below.
+class KPWindowHeaderView : public QWidget, public KPThemeUpdateProtocol {
+    Q_OBJECT
+public:
+    static constexpr char kSeparatorColorKey[] = "windowHeaderSeparatorColor";
+    static constexpr char kTitleFontKey[] = "semiBoldTextFont";
+    static constexpr char kTitleColorKey[] = "textColor";
+
+    explicit KPWindowHeaderView(QWidget* parent = nullptr);
+
+    QLabel* titleLabel() const { return titleLabel_; }
+    // The header takes the label over (out of any layout) and deletes the one before.
+    void setTitleLabel(QLabel* label);
+    void setTitle(const QString& title);
+    void applyTheme() override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void layoutTitle();
+
+    QString title_;
+    QPointer<QLabel> titleLabel_;
+    QColor separatorColor_;
+    KPThemeObserver themeObserver_;
+};
+
 // A window without a system title bar: its content view covers the whole window up to
-// the top edge, so the content draws its own header, while the close, minimise and
-// zoom buttons stay above the content. Dragging the background moves the window and
-// dragging near an edge resizes it, both through the window system (X11 and Wayland).
+// the top edge, so the content draws its own header, while the header view (separator
+// and title) and the close, minimise and zoom buttons stay above the content. Dragging
+// the background moves the window and dragging near an edge resizes it, both through
+// the window system (X11 and Wayland).
 class KPYosemiteWindow : public QWidget {
     Q_OBJECT
 public:
@@ -47,14 +84,23 @@ public:
 
     explicit KPYosemiteWindow(QWidget* parent = nullptr);
 
-    // The view the window's content goes in: the whole window.
+    // The view the window's content goes in: the whole window, less any shadow margins.
     QWidget* contentView() const { return contentView_; }
     // The view holding the window's real content, inside the content view.
     QWidget* actualContentView() const { return actualContentView_; }
     void setActualContentView(QWidget* view);
-    QLabel* actualTitleLabel() const { return actualTitleLabel_; }
+    KPWindowHeaderView* headerView() const { return headerView_; }
+    // The label showing the title: the window's own unless the content gave one.
+    QLabel* actualTitleLabel() const { return headerView_->titleLabel(); }
     void setActualTitleLabel(QLabel* label);
     QColor contentBackgroundColor() const { return contentBackgroundColor_; }
+
+    // A window that draws its own shadow keeps a transparent margin for it around the
+    // content view.
+    QMargins shadowMargins() const { return shadowMargins_; }
+    void setShadowMargins(const QMargins& margins);
+    // Resizes the window so that its content view gets that size.
+    void resizeForContentSize(const QSize& size);
 
     void setTitle(const QString& title);
     // An invalid colour clears the background.
@@ -69,15 +115,18 @@ public:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void configureContentView();
+    void layoutContentView();
     void repositionStandardButtons();
 
     QWidget* contentView_;
     QPointer<QWidget> actualContentView_;
-    QPointer<QLabel> actualTitleLabel_;
+    KPWindowHeaderView* headerView_;
     QColor contentBackgroundColor_;
+    QMargins shadowMargins_;
     QList<KPWindowButton*> standardButtons_;
 };
 

@@ -1,30 +1,53 @@
 #include "appearance/sw_popover_window_controller.h"
 
 #include <QEvent>
+#include <QPainter>
+#include <QPainterPath>
 #include <QPropertyAnimation>
 #include <QScreen>
 
+#include "appearance/kp_drawing.h"
+#include "appearance/kp_theme_manager.h"
 #include "appearance/kp_window_geometry.h"
 #include "base/dispatch.h"
 
+namespace {
+
+const KPShadow kCardShadow{QColor::fromRgbF(0, 0, 0, 0.3f), QPointF(0, 3), 4};
+
+}  // namespace
+
 SWPopoverPanel::SWPopoverPanel(QWidget* parent) : KPYosemitePanel(parent) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    setShadowMargins(QMargins(kShadowMargin, kShadowMargin, kShadowMargin, kShadowMargin));
     setStandardButtonsHidden(true);
+    headerView()->hide();
     kp_setResizable(this, false);
+    themeObserver_.configure(*this);
+}
+
+void SWPopoverPanel::applyTheme() {
+    cardColor_ = KPThemeManager::sharedManager().colorForKey(QString::fromLatin1(kCardColorKey));
+    update();
+}
+
+void SWPopoverPanel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath card;
+    card.addRoundedRect(QRectF(contentView()->geometry()), kCardCornerRadius, kCardCornerRadius);
+    kp_drawShadow(painter, card, kCardShadow);
+    painter.fillPath(card, cardColor_);
 }
 
 KPYosemiteWindow* SWPopoverWindowController::makeWindow() {
     return new SWPopoverPanel;
 }
 
-void SWPopoverWindowController::awakeFromNib() {
-    KPYosemiteWindow* panel = window();
-    panel->setBackgroundColor(Qt::white);
-    KPWindowController::awakeFromNib();
-}
-
 QRect SWPopoverWindowController::frameRelativeToRect(const QRect& rect, QWidget* view,
                                                      int preferredEdge) const {
-    const QSize size = window()->size();
+    const QMargins margins = window()->shadowMargins();
+    const QSize size = window()->size().shrunkBy(margins);
     const QRect anchor(view->mapToGlobal(rect.topLeft()), rect.size());
     int x = anchor.x();
     if (preferredEdge == kCentredEdge) x = anchor.x() + anchor.width() / 2 - size.width() / 2;
@@ -32,7 +55,7 @@ QRect SWPopoverWindowController::frameRelativeToRect(const QRect& rect, QWidget*
     const int right = screen ? screen->availableGeometry().x() + screen->availableGeometry().width()
                              : x + anchor.width() + size.width();
     if (x + anchor.width() + size.width() > right) x = right - size.width();
-    return QRect(QPoint(x, anchor.y() + anchor.height()), size);
+    return QRect(QPoint(x, anchor.y() + anchor.height()), size).marginsAdded(margins);
 }
 
 void SWPopoverWindowController::showRelativeToRect(const QRect& rect, QWidget* view,

@@ -18,11 +18,28 @@ protected:
     ~SWPopoverDelegate() = default;
 };
 
-// The borderless panel of an anchored popover; it takes the keyboard when shown.
-class SWPopoverPanel : public KPYosemitePanel {
+// The borderless panel of an anchored popover; it takes the keyboard when shown. The
+// window itself is transparent: it paints a rounded card, under the content view, and
+// the card's soft shadow in a margin around it, nothing else. (The shadow is painted
+// here rather than by a QGraphicsDropShadowEffect on the content, which would render
+// the whole content offscreen again for every repaint of any control inside.)
+class SWPopoverPanel : public KPYosemitePanel, public KPThemeUpdateProtocol {
     Q_OBJECT
 public:
+    static constexpr char kCardColorKey[] = "popoverBackgroundColor";
+    static constexpr qreal kCardCornerRadius = 8;
+    // Wide enough for the shadow to fade out before the window's edge.
+    static constexpr int kShadowMargin = 16;
+
     explicit SWPopoverPanel(QWidget* parent = nullptr);
+    void applyTheme() override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QColor cardColor_;
+    KPThemeObserver themeObserver_;
 };
 
 // A small panel that opens just below an anchor rectangle in another view, growing and
@@ -42,7 +59,8 @@ public:
     SWPopoverDelegate* delegate() const { return delegate_; }
     bool animating() const { return animating_; }
 
-    // The panel's frame for that anchor: below it, kept inside the screen's right edge.
+    // The panel's frame for that anchor: the card below it, kept inside the screen's
+    // right edge, and the shadow margins around the card.
     QRect frameRelativeToRect(const QRect& rect, QWidget* view, int preferredEdge) const;
     void showRelativeToRect(const QRect& rect, QWidget* view, int preferredEdge);
     void close();
@@ -50,7 +68,6 @@ public:
 protected:
     SWPopoverWindowController() = default;
     KPYosemiteWindow* makeWindow() override;
-    void awakeFromNib() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -138,8 +138,10 @@ TEST(SwitchKeyboardTest, KeysActOnlyOnTheFocusedSwitch) {
 }
 
 TEST_F(SwitchTest, AssistiveTechnologySeesACheckBox) {
+    control.setAccessibleName("Application Caches");
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&control);
     ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->text(QAccessible::Name), "Application Caches");
     EXPECT_EQ(accessible->role(), QAccessible::CheckBox);
     EXPECT_EQ(accessible->childCount(), 0);
     EXPECT_FALSE(accessible->state().checked);

@@ -68,6 +68,36 @@ TEST(TintingTest, VectorImagesAreTintedAtThePixelRatioTheyAreDrawnAt) {
     EXPECT_TRUE(kp_imageWithName("no-such-image").isNull());
 }
 
+// Drawn by a widget rendered into a 2x image, a tinted vector image is rasterised at
+// 2x, as the untinted one is, rather than at the widget's screen ratio and scaled up.
+TEST(TintingTest, TintedImagesDrawnIntoADenserImageAreRasterisedAtItsRatio) {
+    class IconView : public QWidget {
+    public:
+        explicit IconView(QIcon icon) : icon_(std::move(icon)) { resize(20, 20); }
+
+    protected:
+        void paintEvent(QPaintEvent*) override {
+            QPainter painter(this);
+            icon_.paint(&painter, rect());
+        }
+
+    private:
+        QIcon icon_;
+    } view(kp_imageWithName("icon-settings-dark", Qt::red));
+    const QImage drawn = render(view, 2);
+    const QImage source = kp_imageWithName("icon-settings-dark")
+                              .pixmap(QSize(20, 20), 2.0)
+                              .toImage()
+                              .convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(source.size(), drawn.size());
+    int differing = 0;
+    for (int y = 0; y < source.height(); ++y) {
+        for (int x = 0; x < source.width(); ++x)
+            differing += std::abs(qAlpha(drawn.pixel(x, y)) - qAlpha(source.pixel(x, y))) > 8;
+    }
+    EXPECT_EQ(differing, 0);
+}
+
 TEST_F(ViewsTest, ThemedViewsFollowEveryThemeChangeWhileTheyLive) {
     auto* view = new KPThemableView;
     EXPECT_TRUE(view->isConfigured());
@@ -130,6 +160,49 @@ TEST(ShadowTest, AShadowDependsOnItsShapeAndColourWhereverItIsDrawn) {
     QPainterPath wider;
     wider.addRoundedRect(QRectF(10, 10, 40, 20), 4, 4);
     EXPECT_NE(shadowOf(wider, Qt::black), black);
+}
+
+// A square whose right and bottom edges fall halfway through a point: at two device
+// pixels a point, each is one sharp step between two device pixels.
+constexpr QRectF kHalfPointSquare(10, 10, 20.5, 20.5);
+
+class HardShadowOnly : public KPView {
+public:
+    HardShadowOnly() {
+        resize(40, 40);
+        setBackgroundColor(Qt::transparent);
+        setShadow(KPShadow{Qt::black, QPointF(0, 0), 0});
+    }
+    QRectF drawingBounds() const override { return kHalfPointSquare; }
+};
+
+class FadedSquare : public QWidget {
+public:
+    FadedSquare() { resize(40, 40); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        kp_drawWithOpacity(painter, size(), 0.5,
+                           [](QPainter& layer) { layer.fillRect(kHalfPointSquare, Qt::black); });
+    }
+};
+
+// Rendered into an image of twice the density (as on a 2x screen, or a screenshot), the
+// intermediate images must have that density too, or their edges come out blurred.
+TEST(ShadowTest, ShadowsAndFadedLayersAreDrawnAtTheTargetsPixelRatio) {
+    HardShadowOnly shadow;
+    const QImage shadowImage = render(shadow, 2);
+    EXPECT_EQ(qAlpha(shadowImage.pixel(60, 40)), 255);
+    EXPECT_EQ(qAlpha(shadowImage.pixel(61, 40)), 0);
+    EXPECT_EQ(qAlpha(shadowImage.pixel(40, 60)), 255);
+    EXPECT_EQ(qAlpha(shadowImage.pixel(40, 61)), 0);
+
+    FadedSquare faded;
+    const QImage fadedImage = render(faded, 2);
+    EXPECT_NEAR(qAlpha(fadedImage.pixel(60, 40)), 128, 2);
+    EXPECT_EQ(qAlpha(fadedImage.pixel(61, 40)), 0);
 }
 
 TEST(NoInteractionViewTest, KeepsTheMouseFromTheViewsBeneath) {

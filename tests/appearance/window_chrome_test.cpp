@@ -1,14 +1,19 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QEnterEvent>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
 
 #include "appearance/kp_custom_window_button_view.h"
 #include "appearance/kp_popover_view_controller.h"
+#include "appearance/kp_theme_manager.h"
+#include "appearance/kp_view.h"
 #include "appearance/kp_window_geometry.h"
 #include "appearance/sw_popover_window_controller.h"
+#include "tests/appearance/appearance_fixtures.h"
 #include "tests/support/fixture_home.h"
 
 namespace {
@@ -42,6 +47,73 @@ TEST(WindowChromeTest, ContentReachesTheTopEdgeUnderButtonsThatStayClickable) {
         const QPoint centre = button->geometry().center();
         EXPECT_EQ(window.contentView()->childAt(centre), button);
     }
+}
+
+// The content fills the header with a colour of its own; the separator lies on top, in
+// the header's last row of device pixels, from edge to edge.
+TEST(WindowChromeTest, TheHeaderEndsInASeparatorOneDevicePixelHigh) {
+    for (const char* theme : {"SWLightTheme", "SWDarkTheme"}) {
+        useTheme(theme);
+        const QRgb separator =
+            KPThemeManager::sharedManager().colorForKey("windowHeaderSeparatorColor").rgba();
+        KPYosemiteWindow window;
+        window.resize(300, 120);
+        auto* content = new KPView;
+        content->setBackgroundColor(Qt::red);
+        window.setActualContentView(content);
+        for (const int ratio : {1, 2}) {
+            const QImage image = render(window, ratio);
+            const int row = int(kKPWindowHeaderHeight) * ratio - 1;
+            for (const int x : {0, 150 * ratio, 300 * ratio - 1}) {
+                EXPECT_EQ(image.pixel(x, row), separator) << theme << " x" << ratio << " " << x;
+                EXPECT_EQ(image.pixel(x, row - 1), QColor(Qt::red).rgba());
+                EXPECT_EQ(image.pixel(x, row + 1), QColor(Qt::red).rgba());
+            }
+        }
+    }
+    useTheme("SWLightTheme");
+}
+
+// Where the title lands in the window.
+QRectF titleFrame(KPYosemiteWindow& window) {
+    QLabel* label = window.actualTitleLabel();
+    return QRectF(label->mapTo(&window, QPoint(0, 0)), label->size());
+}
+
+// A header laid out by the content, buttons on the left and a wider control on the right,
+// must not pull the title off the window's centre.
+TEST(WindowChromeTest, TheTitleIsCentredOnTheWindowAndElidedClearOfTheButtons) {
+    KPYosemiteWindow window;
+    window.resize(400, 200);
+    window.setTitle(QStringLiteral("Sweepwell"));
+    window.show();
+    ASSERT_NE(window.actualTitleLabel(), nullptr) << "the window's own label";
+    EXPECT_EQ(window.actualTitleLabel()->text(), QStringLiteral("Sweepwell"));
+    EXPECT_NEAR(titleFrame(window).center().x(), 200, 1);
+
+    auto* content = new QWidget;
+    auto* header = new QHBoxLayout(content);
+    header->addWidget(new KPCustomWindowButtonView);
+    header->addStretch();
+    auto* label = new QLabel;
+    header->addWidget(label);
+    header->addStretch();
+    header->addWidget(new QPushButton(QStringLiteral("A wide control")));
+    window.setActualContentView(content);
+    window.setActualTitleLabel(label);
+    QApplication::processEvents();
+    ASSERT_EQ(label->window(), &window);
+    EXPECT_EQ(label->text(), QStringLiteral("Sweepwell"));
+    EXPECT_NEAR(titleFrame(window).center().x(), 200, 1);
+    EXPECT_NEAR(titleFrame(window).center().y(), kKPWindowHeaderHeight / 2, 1);
+
+    // A title set as on any window (a form's) is shown too, elided where room is short.
+    window.setWindowTitle(QStringLiteral("Sweepwell window chrome, cleaning up"));
+    window.resize(240, 200);
+    EXPECT_TRUE(label->text().endsWith(QChar(0x2026))) << label->text().toStdString();
+    EXPECT_GT(titleFrame(window).left(),
+              window.standardWindowButton(KPWindowButton::Zoom)->geometry().right());
+    EXPECT_NEAR(titleFrame(window).center().x(), 120, 1);
 }
 
 TEST(WindowChromeTest, ReplicaButtonsAreGreyUntilTheMouseIsOverThem) {
@@ -147,23 +219,64 @@ public:
     void popoverDidClose(SWPopoverWindowController*) override { ++didClose; }
 };
 
+// The frame is the window's; the card inside its shadow margins is what is placed.
 TEST(AnchoredPopoverTest, OpensBelowItsAnchorInsideTheScreensRightEdge) {
     auto popover = KPWindowController::controller<SWPopoverWindowController>();
-    popover->window()->resize(200, 120);
+    popover->window()->resizeForContentSize(QSize(200, 120));
+    const QMargins margins = popover->window()->shadowMargins();
     QWidget anchorView;
     anchorView.setGeometry(0, 0, 100, 100);
     const QPoint origin = anchorView.mapToGlobal(QPoint(0, 0));
     const QRect anchor(10, 20, 40, 16);
-    const QRect left = popover->frameRelativeToRect(anchor, &anchorView, 1);
+    const QRect left = popover->frameRelativeToRect(anchor, &anchorView, 1).marginsRemoved(margins);
     EXPECT_EQ(left, QRect(origin + QPoint(10, 36), QSize(200, 120)));
-    const QRect centred = popover->frameRelativeToRect(anchor, &anchorView, 4);
+    const QRect centred =
+        popover->frameRelativeToRect(anchor, &anchorView, 4).marginsRemoved(margins);
     EXPECT_EQ(centred.x(), origin.x() + 30 - 100);
+    EXPECT_EQ(centred.y(), origin.y() + 36);
 
     const QRect screen = anchorView.screen()->availableGeometry();
     const QRect nearRight(anchorView.mapFromGlobal(QPoint(screen.right() - 60, screen.top())),
                           QSize(40, 16));
-    const QRect shifted = popover->frameRelativeToRect(nearRight, &anchorView, 1);
+    const QRect shifted =
+        popover->frameRelativeToRect(nearRight, &anchorView, 1).marginsRemoved(margins);
     EXPECT_EQ(shifted.x() + shifted.width(), screen.x() + screen.width());
+}
+
+// Nothing of the window's own background may show at the card's rounded corners (white
+// corners on a dark theme): only the card is painted, with its shadow in the margin.
+TEST(AnchoredPopoverTest, OnlyTheRoundedCardAndItsShadowArePainted) {
+    for (const char* theme : {"SWDarkTheme", "SWLightTheme"}) {
+        useTheme(theme);
+        auto popover = KPWindowController::controller<SWPopoverWindowController>();
+        KPYosemiteWindow& panel = *popover->window();
+        panel.resizeForContentSize(QSize(200, 120));
+        EXPECT_TRUE(panel.testAttribute(Qt::WA_TranslucentBackground));
+        const QImage image = panel.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+        // The pixel at a point of the window, whatever the screen's pixel ratio.
+        const auto at = [&](int x, int y) {
+            return image.pixel((QPointF(x, y) * image.devicePixelRatio()).toPoint());
+        };
+        const QRect card = panel.contentView()->geometry();
+        ASSERT_EQ(card.size(), QSize(200, 120));
+        const QRgb fill =
+            KPThemeManager::sharedManager().colorForKey("popoverBackgroundColor").rgba();
+        EXPECT_EQ(at(card.center().x(), card.center().y()), fill) << theme;
+        // No header separator across a popover.
+        EXPECT_EQ(at(card.center().x(), card.top() + 36), fill) << theme;
+        for (const QPoint corner :
+             {card.topLeft(), card.topRight(), card.bottomLeft(), card.bottomRight()}) {
+            EXPECT_LT(qAlpha(at(corner.x(), corner.y())), 100) << theme;
+            EXPECT_LT(qRed(at(corner.x(), corner.y())), 100) << theme;
+        }
+        // A soft shadow, strongest below the card, gone before the window's edge.
+        const int below = qAlpha(at(card.center().x(), card.bottom() + 3));
+        EXPECT_GT(below, 20) << theme;
+        EXPECT_LT(below, 128) << theme;
+        EXPECT_GT(qAlpha(at(card.left() - 3, card.center().y())), 0) << theme;
+        EXPECT_LE(qAlpha(at(card.center().x(), panel.height() - 1)), 2) << theme;
+        EXPECT_EQ(qAlpha(at(0, 0)), 0) << theme;
+    }
 }
 
 TEST(AnchoredPopoverTest, RequestsDuringAnAnimationAreDroppedAndCloseRunsOnce) {

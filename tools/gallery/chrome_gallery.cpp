@@ -36,6 +36,7 @@ KPThemableView* card(QSize size, const QString& title, const QString& body,
 
 ChromeGallery::ChromeGallery() {
     setBackgroundColorKey(QStringLiteral("windowColor"));
+    setTitle(QStringLiteral("Sweepwell"));
     resize(560, 360);
     auto* root = new QWidget;
     auto* column = new QVBoxLayout(root);
@@ -47,8 +48,6 @@ ChromeGallery::ChromeGallery() {
     auto* headerRow = new QHBoxLayout(header);
     headerRow->setContentsMargins(12, 0, 12, 0);
     headerRow->addWidget(new KPCustomWindowButtonView, 0, Qt::AlignVCenter);
-    headerRow->addStretch();
-    headerRow->addWidget(galleryLabel("Sweepwell", "semiBoldTextFont", "textColor"));
     headerRow->addStretch();
     auto* drive = button(std::make_unique<KPNormalYosemiteButton>(), QStringLiteral("Drive"));
     drive->setFixedSize(80, 24);
@@ -76,7 +75,7 @@ ChromeGallery::ChromeGallery() {
     auto* driveCard = card(
         QSize(240, 120), QStringLiteral("Macintosh HD"), QStringLiteral("120 GB free of 500 GB"),
         button(std::make_unique<KPNormalYosemiteButton>(), QStringLiteral("Close")));
-    anchored_->window()->resize(driveCard->size());
+    anchored_->window()->resizeForContentSize(driveCard->size());
     anchored_->window()->setActualContentView(driveCard);
 }
 

@@ -139,6 +139,10 @@ QWidget* GalleryView::switchSection() {
             row + 2, 0);
         for (int column = 0; column < states.size(); ++column) {
             auto* control = new SWThemableTGSwitch;
+            control->setAccessibleName(QStringLiteral("%1, %2 × %3")
+                                           .arg(states[column])
+                                           .arg(sizes[row].width())
+                                           .arg(sizes[row].height()));
             control->setDisabledBorderColorKey("switchBorderColor");
             control->setFixedSize(sizes[row]);
             control->setChecked(column == 1 || column == 5, false);
@@ -232,19 +236,23 @@ QWidget* GalleryView::imageAndRowSection() {
 
     auto* images = new QHBoxLayout;
     images->setSpacing(14);
-    for (const char* name : {"icon-help-dark", "icon-settings-dark"}) {
+    const QList<std::pair<const char*, const char*>> imageNames = {
+        {"icon-help-dark", "Help"}, {"icon-settings-dark", "Settings"}};
+    for (const auto& [name, title] : imageNames) {
         auto* view = new KPThemableImageView;
         view->setImage(kp_imageWithName(name));
         view->setTintColorKey("sidebarTableImageColor");
         view->setFixedSize(20, 20);
         images->addWidget(view);
         auto* button = new KPThemableImageButton;
+        button->setAccessibleName(title);
         button->setImage(kp_imageWithName(name));
         button->setTintColorKey("spaceLabelColor");
         button->setFixedSize(24, 24);
         images->addWidget(button);
     }
     auto* themedButton = new KPThemableButton;
+    themedButton->setAccessibleName(QStringLiteral("Settings"));
     themedButton->setImageKey("settingsIconImage");
     themedButton->setAlternateImageKey("settingsIconAlternateImage");
     themedButton->setFixedSize(24, 24);
@@ -292,6 +300,7 @@ QWidget* GalleryView::imageAndRowSection() {
             size->setBackgroundStyle(style);
             rowLayout->addWidget(size);
             auto* control = new SWThemableTGSwitch;
+            control->setAccessibleName(r.title);
             control->setDisabledBorderColorKey("switchBorderColor");
             control->setFixedSize(30, 18);
             control->setChecked(r.selected, false);
