@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QMenu>
 
-#include "appearance/kp_text_field.h"
 #include "appearance/kp_view.h"
 #include "appearance/kp_yosemite_button.h"
 #include "appearance/kp_yosemite_window.h"
@@ -27,9 +26,6 @@ void SWMainWindowController::configureWindow() {
     QWidget* content = window()->actualContentView();
     auto* header = content->findChild<KPThemableView*>(QStringLiteral("headerView"));
     header->setBackgroundColorKey(QStringLiteral("windowHeaderColor"));
-    auto* title = content->findChild<KPThemableTextField*>(QStringLiteral("titleLabel"));
-    title->setFontKey(QStringLiteral("semiBoldTextFont"));
-    title->setTextColorKey(QStringLiteral("textColor"));
     auto* menuButton = content->findChild<KPYosemiteButton*>(QStringLiteral("menuButton"));
     menuButton->setCell(std::make_unique<KPNormalYosemiteButton>());
     mainMenu_ = new QMenu(menuButton);
