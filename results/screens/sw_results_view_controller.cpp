@@ -105,8 +105,10 @@ void SWResultsViewController::configureSidebar() {
 void SWResultsViewController::applyThemeKeys() {
     static_cast<KPThemableView*>(outlet("deviceBar"))
         ->setBackgroundColorKey(QStringLiteral("deviceHeaderBackgroundColor"));
-    static_cast<KPThemableView*>(outlet("bottomBar"))
-        ->setBackgroundColorKey(QStringLiteral("windowColor"));
+    for (const char* name : {"bottomBar", "detailContentView"}) {
+        static_cast<KPThemableView*>(outlet(name))
+            ->setBackgroundColorKey(QStringLiteral("windowColor"));
+    }
     for (const char* name : {"totalTitleLabel", "selectedTitleLabel"}) {
         auto* label = static_cast<KPThemableTextField*>(outlet(name));
         label->setFontKey(QStringLiteral("bottomToolbarLabelHeaderFont"));

@@ -150,13 +150,13 @@ void SWSidebarItemDelegate::paintSwitch(QPainter* painter, const QRect& cell,
     if (index.data(SWResultsSidebarModel::IsScanningRole).toBool()) {
         QRect spinner(QPoint(0, 0), kSpinnerSize);
         spinner.moveCenter(cell.center());
-        spinnerStamp_->render(painter, spinner.topLeft(), QRegion(), QWidget::DrawChildren);
+        painter->drawPixmap(spinner.topLeft(), spinnerStamp_->grab());
         return;
     }
     if (!index.data(SWResultsSidebarModel::ShowsSwitchRole).toBool()) return;
     switchStamp_->setChecked(index.data(Qt::CheckStateRole).toInt() == Qt::Checked, false);
     switchStamp_->setEnabled(index.flags() & Qt::ItemIsUserCheckable);
-    switchStamp_->render(painter, switchRect(cell).topLeft(), QRegion(), QWidget::DrawChildren);
+    painter->drawPixmap(switchRect(cell).topLeft(), switchStamp_->grab());
 }
 
 bool SWSidebarItemDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,

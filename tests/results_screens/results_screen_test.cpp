@@ -11,6 +11,7 @@
 #include "appearance/kp_yosemite_button.h"
 #include "appearance/sw_dark_theme.h"
 #include "appearance/sw_light_theme.h"
+#include "appearance/tg_switch.h"
 #include "base/sw_user_defaults.h"
 #include "platform/file_path.h"
 #include "results/screens/ln_table_view.h"
@@ -185,6 +186,26 @@ TEST_F(ResultsScreenTest, SwitchingACategoryOnShowsItAndRemovingFreesExactlyItsT
     EXPECT_EQ(nextButton()->width(), 100);
     ASSERT_TRUE(waitUntil([&] { return !screen->model().isScanning(); }));
     EXPECT_EQ(screen->currentViewController()->row(), screen->model().rowForKey("caches"));
+}
+
+// The sidebar holds no widget per row: its switches are drawn into the cells.
+TEST_F(ResultsScreenTest, EveryFinishedRowShowsItsSwitchDrawnInItsState) {
+    scan({std::make_shared<ListedItem>("caches", home.path() + "/junk", cacheFiles()),
+          std::make_shared<ListedItem>("other", home.path() + "/junk", cacheFiles())});
+    clickSwitch(0);
+    table()->clearSelection();
+    QApplication::processEvents();
+    const QImage sidebar = table()->viewport()->grab().toImage();
+    const auto trackStart = [&](int row) {
+        const QRect cell =
+            table()->visualRect(screen->model().index(row, SWResultsSidebarModel::EnableColumn));
+        const QRect track = SWSidebarItemDelegate::switchRect(cell);
+        return sidebar.pixelColor(track.left() + 5, track.center().y());
+    };
+    const QColor background = sidebar.pixelColor(2, 2);
+    EXPECT_NE(trackStart(0), background) << "the switched-on row shows no switch";
+    EXPECT_NE(trackStart(0), trackStart(1)) << "on and off switches look the same";
+    EXPECT_TRUE(table()->findChildren<TGSwitch*>().isEmpty());
 }
 
 TEST_F(ResultsScreenTest, ANewScanDropsWhatTheOneBeforeWouldHaveReported) {
