@@ -2,11 +2,26 @@
 
 #include <QDir>
 
+namespace {
+
+// Qt's own options, which QApplication reads and takes out: left alone here.
+const QStringList kQtOptionsWithValue = {
+    "-platform",    "-platformpluginpath", "-platformtheme", "-plugin", "-qwindowgeometry",
+    "-qwindowicon", "-qwindowtitle",       "-session",       "-style",  "-stylesheet",
+    "-display",     "-geometry",           "-name",          "-title",  "-visual"};
+const QStringList kQtFlags = {"-reverse", "-widgetcount", "-nograb", "-dograb", "-sync"};
+
+}  // namespace
+
 ParsedAppOptions parseAppOptions(const QStringList& arguments) {
     AppOptions options;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& arg = arguments.at(i);
-        if (arg == u"--help" || arg == u"-h") {
+        if (kQtOptionsWithValue.contains(arg)) {
+            ++i;
+        } else if (kQtFlags.contains(arg)) {
+            continue;
+        } else if (arg == u"--help" || arg == u"-h") {
             options.help = true;
         } else if (arg == u"--version") {
             options.version = true;

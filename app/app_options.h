@@ -17,7 +17,7 @@ struct ParsedAppOptions {
     QString error;
 };
 
-// Reads the arguments after the program's name; Qt's own options (-platform, ...) are
-// taken out by QApplication before.
+// Reads the arguments after the program's name, before QApplication starts (so that
+// --help and --version need no display); Qt's own options (-platform, ...) pass by.
 ParsedAppOptions parseAppOptions(const QStringList& arguments);
 QString appUsage();

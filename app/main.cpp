@@ -17,17 +17,21 @@ int printAndExit(const QString& text, int status) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const ParsedAppOptions parsed = parseAppOptions(arguments);
+    if (!parsed.options) return printAndExit("sweepwell: " + parsed.error + "\n" + appUsage(), 2);
+    const AppOptions& options = *parsed.options;
+    if (options.help) return printAndExit(appUsage(), 0);
+    if (options.version)
+        return printAndExit(QStringLiteral("sweepwell " SWEEPWELL_VERSION "\n"), 0);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("sweepwell"));
     QApplication::setApplicationDisplayName(QStringLiteral("Sweepwell"));
     QApplication::setApplicationVersion(QStringLiteral(SWEEPWELL_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.sweepwell.Sweepwell"));
-
-    const ParsedAppOptions parsed = parseAppOptions(app.arguments().mid(1));
-    if (!parsed.options) return printAndExit("sweepwell: " + parsed.error + "\n" + appUsage(), 2);
-    const AppOptions& options = *parsed.options;
-    if (options.help) return printAndExit(appUsage(), 0);
-    if (options.version) return printAndExit("sweepwell " + app.applicationVersion() + "\n", 0);
 
     platform::useFolders(options.home, options.systemRoot);
     SingleInstance instance(

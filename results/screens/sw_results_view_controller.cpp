@@ -56,7 +56,10 @@ void SWResultsViewController::kp_viewDidLoad() {
             [this](const QString& name, const void*) {
                 if (name == QLatin1String(kRefreshSidebarNotification)) refreshSidebar();
             });
-    setAlpha(outlet("totalsContainerView"), 0, false);
+    for (const char* name :
+         {"totalsContainerView", "selectedLabelContainerView", "emptyContainerView"}) {
+        setAlpha(outlet(name), 0, false);
+    }
     updateDeviceLabel();
     startScanningSelectedVolume();
     enableNextButtonIfNeeded();
@@ -194,9 +197,12 @@ void SWResultsViewController::showScanCompletedNotification() {
 void SWResultsViewController::updateTotalLabels() {
     const quint64 total = model_.totalSize();
     const quint64 selected = model_.selectedSize();
+    // The three parts of the strip are siblings: a fading view inside another fading
+    // view is drawn by two painters at once.
     if (total == 0) {
         setAlpha(outlet("emptyContainerView"), 0, false);
         setAlpha(outlet("totalsContainerView"), 0, false);
+        setAlpha(outlet("selectedLabelContainerView"), 0, false);
         return;
     }
     setAlpha(outlet("selectedLabelContainerView"), selected != 0 ? 1 : 0, true);

@@ -24,6 +24,8 @@ TEST(AppOptionsTest, FoldersMustBeAbsoluteAndUnknownArgumentsAreRefused) {
     EXPECT_FALSE(unknown.options);
     EXPECT_TRUE(unknown.error.contains("--hmoe"));
     EXPECT_TRUE(parseAppOptions({"--version"}).options->version);
+    // Qt reads its own options later; they are not ours to refuse.
+    EXPECT_TRUE(parseAppOptions({"-platform", "offscreen", "-reverse", "--home", "/h"}).options);
 }
 
 // The launcher must start exactly this executable, whatever its folder is called.
