@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
 #include "app/app_delegate.h"
 #include "app/sw_main_window_controller.h"
 #include "appearance/kp_theme_manager.h"
+#include "appearance/kp_yosemite_button.h"
 #include "appearance/sw_dark_theme.h"
 #include "appearance/sw_light_theme.h"
 #include "results/screens/sw_about_popover_view_controller.h"
@@ -10,6 +16,7 @@
 #include "results/screens/sw_popover_support.h"
 #include "results/screens/sw_quit_popover_view_controller.h"
 #include "results/screens/sw_results_view_controller.h"
+#include "tests/support/fixture_home.h"
 
 namespace {
 
@@ -110,6 +117,49 @@ TEST(CrashAlertTest, TheAnswersMapToTheDecisionsOfTheCrashService) {
     EXPECT_EQ(AppDelegate::crashReportDecision(1002), 0);  // Don't Send
     EXPECT_EQ(AppDelegate::crashReportDecision(999), std::nullopt);
     EXPECT_EQ(AppDelegate::crashReportDecision(1003), std::nullopt);
+}
+
+}  // namespace
+
+namespace {
+
+// Makes a file of that size (its bytes are never written) below the home folder.
+void junk(const QString& relative, qint64 size) {
+    const QString path = QDir::homePath() + "/" + relative;
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(file.resize(size));
+}
+
+// The main window after a scan of a home with some junk, as a person sees it.
+TEST_F(MainWindowTest, Screenshots) {
+    junk("Library/Caches/org.example.Photos/thumbnails.db", 184'000'000);
+    junk("Library/Caches/org.example.Editor/index", 52'300'000);
+    junk("Library/Logs/org.example.Sync/sync.log", 7'400'000);
+    junk(".Trash/holiday-video.mp4", 912'000'000);
+    junk(".Trash/old-notes.txt", 12'000);
+    junk("Downloads/installer-2.4.deb", 88'000'000);
+    const QString folder = QStringLiteral(SWEEPWELL_SCREENSHOT_DIR);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (const bool dark : {false, true}) {
+        KPThemeManager::sharedManager().changeTheme(dark ? "SWDarkTheme" : "SWLightTheme");
+        auto controller = KPWindowController::controller<SWMainWindowController>();
+        controller->actuallyShowWindow(true);
+        const auto results = controller->resultsViewController();
+        ASSERT_TRUE(waitUntil([&] { return results->model().isScanning(); }, 5000));
+        ASSERT_TRUE(waitUntil([&] { return !results->model().isScanning(); }, 60000));
+        results->model().setRowSelected(results->model().indexOfKey("trash"), true);
+        results->refreshSidebar();
+        auto* button = results->view()->findChild<KPYosemiteButton*>("nextButton");
+        auto* empty = results->view()->findChild<QWidget*>("emptyContainerView");
+        ASSERT_TRUE(waitUntil([&] { return button->alphaValue() == 1.0 && !empty->isVisible(); }));
+        const QString name = dark ? "main-window-dark.png" : "main-window-light.png";
+        EXPECT_TRUE(controller->window()->grab().save(folder + "/" + name));
+    }
+    QDir(QDir::homePath() + "/Library").removeRecursively();
+    QDir(QDir::homePath() + "/.Trash").removeRecursively();
+    QDir(QDir::homePath() + "/Downloads").removeRecursively();
 }
 
 }  // namespace
