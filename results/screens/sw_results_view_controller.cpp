@@ -172,7 +172,7 @@ void SWResultsViewController::scanItemFinished(const QSScanResultPtr& result) {
 void SWResultsViewController::scanCompleted() {
     spinnerTimer_.stop();
     delegate_->setSpinning(false);
-    setRemoving(false);
+    setNextButtonLocked(false);
     showScanCompletedNotification();
     enableNextButtonIfNeeded();
     tableView_->reloadData();
@@ -237,7 +237,7 @@ void SWResultsViewController::setAlpha(QWidget* view, qreal alpha, bool animated
 void SWResultsViewController::enableNextButtonIfNeeded() {
     const bool homeExists =
         QFileInfo::exists(QSDiskUtilities::sharedInstance().homeDirectoryPath());
-    const auto state = model_.nextButtonState(homeExists, removing_);
+    const auto state = model_.nextButtonState(homeExists, nextButtonLocked_);
     nextButton_->setText(state.title);
     nextButton_->setAccessibleName(state.title);
     nextButton_->setEnabled(state.enabled);
@@ -319,26 +319,27 @@ std::shared_ptr<SWDetailViewController> SWResultsViewController::detailControlle
 
 // Removing
 
-void SWResultsViewController::setRemoving(bool removing) {
-    if (removing_ == removing) return;
-    removing_ = removing;
-    if (removalStateBlock_) removalStateBlock_(removing);
+void SWResultsViewController::setNextButtonLocked(bool locked) {
+    nextButtonLocked_ = locked;
+    enableNextButtonIfNeeded();
 }
 
 void SWResultsViewController::on_nextButton_clicked() {
-    if (removing_) return;
-    setRemoving(true);
-    enableNextButtonIfNeeded();
+    if (nextButtonLocked_) return;
+    setNextButtonLocked(true);
     timeMachinePopoverController_ =
         KPViewController::controller<SWTimeMachinePopoverViewController>();
     timeMachinePopoverController_->setResultsArray(model_.rows());
+    connect(timeMachinePopoverController_.get(),
+            &SWTimeMachinePopoverViewController::removingChanged, this, [this](bool removing) {
+                if (removalStateBlock_) removalStateBlock_(removing);
+            });
     QPointer<SWResultsViewController> weakSelf(this);
     timeMachinePopoverController_->setDidCloseBlock(
         [weakSelf](bool cancelled, const QList<QSRemovedItemPtr>& removedItems) {
             if (!weakSelf) return;
             if (cancelled) {
-                weakSelf->setRemoving(false);
-                weakSelf->enableNextButtonIfNeeded();
+                weakSelf->setNextButtonLocked(false);
                 return;
             }
             weakSelf->handleGoNextWithResults(removedItems);

@@ -42,11 +42,11 @@ public:
     std::shared_ptr<SWDetailViewController> detailViewControllerForKey(const QString& key) const {
         return detailViewControllers_.value(key);
     }
-    // Whether a confirmed removal runs, or its outcome is still on screen: the remove
-    // button stays disabled until the next scan has completed.
-    bool isRemoving() const { return removing_; }
-    // Called with the removal's running state as it changes (the main window waits for
-    // a removal before quitting).
+    // From the confirmation until the next scan has completed the remove button stays
+    // disabled: a second removal would work on the entries of the first.
+    bool nextButtonLocked() const { return nextButtonLocked_; }
+    // Called as a confirmed removal starts and ends (the main window waits for a removal
+    // before quitting).
     void setRemovalStateBlock(std::function<void(bool)> block) {
         removalStateBlock_ = std::move(block);
     }
@@ -82,7 +82,7 @@ private:
     std::shared_ptr<SWDetailViewController> detailControllerForRow(const SWResultRowPtr& row);
     void layoutNextButton(qreal width);
     void setAlpha(QWidget* view, qreal alpha, bool animated);
-    void setRemoving(bool removing);
+    void setNextButtonLocked(bool locked);
     QWidget* outlet(const char* name) const;
 
     std::unique_ptr<QSScanner> scanner_;
@@ -101,6 +101,6 @@ private:
     QTimer spinnerTimer_;
     // Each scan's callbacks carry its number; those of an older scan are dropped.
     quint64 scanGeneration_ = 0;
-    bool removing_ = false;
+    bool nextButtonLocked_ = false;
     std::function<void(bool)> removalStateBlock_;
 };

@@ -88,6 +88,7 @@ void SWTimeMachinePopoverViewController::actuallyPerformClean() {
     for (const SWResultRowPtr& row : resultsArray_)
         if (row->selected()) selected.append(row->scanResult());
     removing_ = true;
+    emit removingChanged(true);
     // The removal runs to its end in the engine even when the popover is gone by then;
     // only a popover still there reports it.
     QSScanner::deletePlan(QSRemovalPlan::planWithResults(selected),
@@ -95,6 +96,7 @@ void SWTimeMachinePopoverViewController::actuallyPerformClean() {
                               const QList<QSRemovedItemPtr>& removedItems) {
                               if (!self) return;
                               self->removing_ = false;
+                              emit self->removingChanged(false);
                               self->progressIndicator()->stopAnimation();
                               swCallOnce(self->didCloseBlock_, false, removedItems);
                               self->dismissPopover();

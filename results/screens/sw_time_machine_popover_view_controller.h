@@ -41,6 +41,10 @@ public:
     // The cross-fade while it plays.
     QAbstractAnimation* containerTransition() const { return transition_; }
 
+signals:
+    // The confirmed removal started (true) or reported back (false).
+    void removingChanged(bool removing);
+
 public slots:
     // The confirmation.
     void on_cleanButton_clicked();

@@ -160,8 +160,11 @@ TEST_F(ResultsScreenTest, SwitchingACategoryOnShowsItAndRemovingFreesExactlyItsT
     EXPECT_EQ(screen->currentViewController()->row()->key(), u"caches");
     ASSERT_TRUE(nextButton()->isEnabled());
 
+    QList<bool> removalStates;
+    screen->setRemovalStateBlock([&](bool removing) { removalStates << removing; });
     QTest::mouseClick(nextButton(), Qt::LeftButton);
     EXPECT_FALSE(nextButton()->isEnabled());
+    EXPECT_TRUE(removalStates.isEmpty()) << "asking is not removing yet";
     auto* confirm = window.findChild<QAbstractButton*>(QStringLiteral("cleanButton"));
     ASSERT_TRUE(confirm);
     QTest::mouseClick(confirm, Qt::LeftButton);
@@ -176,6 +179,7 @@ TEST_F(ResultsScreenTest, SwitchingACategoryOnShowsItAndRemovingFreesExactlyItsT
         EXPECT_FALSE(QFileInfo::exists(file));
     EXPECT_TRUE(QFileInfo::exists(kept));
     EXPECT_FALSE(nextButton()->isEnabled());
+    EXPECT_EQ(removalStates, (QList<bool>{true, false}));
 
     // The next scan's placeholders come at once; the button waits for its end.
     auto* scanAgain = window.findChild<QAbstractButton*>(QStringLiteral("scanAgainButton"));
