@@ -71,6 +71,15 @@ QString QSDiskUtilities::applicationCachesPath() const {
 QString QSDiskUtilities::trashPath() const {
     return get(&Locations::trashPath);
 }
+xdg::BaseDirectories QSDiskUtilities::baseDirectories() const {
+    std::lock_guard lock(mutex_);
+    return locations_.baseDirectories;
+}
+
+QString QSDiskUtilities::userDirectory(const QString& key) const {
+    return xdg::userDirectory(homeDirectoryPath(), baseDirectories().configHome, key);
+}
+
 QString QSDiskUtilities::downloadsPath() const {
     return get(&Locations::downloadsPath);
 }
@@ -124,7 +133,10 @@ QSDiskUtilities::Locations QSDiskUtilities::computeLocations(const QString& volu
     QString trash = l.homeDirectoryPath + QStringLiteral("/.Trash/%1").arg(uid());
     if (!platform::fileExistsAtPath(trash)) trash = home(QStringLiteral(".Trash"));
     l.trashPath = verifyPathExistsWithPath(trash);
-    l.downloadsPath = verifyPathExistsWithPath(home(QStringLiteral("Downloads")));
+    l.baseDirectories = xdg::baseDirectoriesForHome(l.homeDirectoryPath);
+    // The Downloads folder as the desktop names it (it is often translated).
+    l.downloadsPath = verifyPathExistsWithPath(xdg::userDirectory(
+        l.homeDirectoryPath, l.baseDirectories.configHome, QStringLiteral("DOWNLOAD")));
     l.mailDownloadsPath = library(QStringLiteral("Mail Downloads"));
     l.mailDownloadsContainersPath =
         library(QStringLiteral("Containers/com.apple.mail/Data/Library/Mail Downloads"));

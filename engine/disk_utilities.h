@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/xdg_locations.h"
+
 #include <QString>
 #include <mutex>
 
@@ -32,6 +34,10 @@ public:
     QString mailDownloadsContainersPath() const;
     QString iOSBackupsPath() const;
     QString derivedDataPath() const;
+    // The home's Linux folders (they need not exist): its Base Directory folders, and
+    // the user folders of xdg-user-dirs (null when switched off).
+    xdg::BaseDirectories baseDirectories() const;
+    QString userDirectory(const QString& key) const;
 
     // Logical size in bytes of a file or folder; 0 for a null or missing path. Links are
     // measured as links, and other mounted file systems are not entered.
@@ -70,6 +76,7 @@ private:
         QString mailDownloadsContainersPath;
         QString iOSBackupsPath;
         QString derivedDataPath;
+        xdg::BaseDirectories baseDirectories;
     };
     QString get(QString Locations::*field) const;
     void set(QString Locations::*field, const QString& value);
