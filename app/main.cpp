@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 
 #include "app/app_delegate.h"
 #include "app/app_options.h"
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationDisplayName(QStringLiteral("Sweepwell"));
     QApplication::setApplicationVersion(QStringLiteral(SWEEPWELL_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.sweepwell.Sweepwell"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/app/sweepwell.svg")));
 
     platform::useFolders(options.home, options.systemRoot);
     SingleInstance instance(

@@ -2,8 +2,8 @@
 
 #include "appearance/kp_table_view.h"
 
-// The sidebar's table: it never takes the keyboard focus from the detail pane and
-// never scrolls by itself when rows are selected or move.
+// The sidebar's table: a click never takes the keyboard focus from the detail pane (Tab
+// does), and it never scrolls by itself when rows are selected or move.
 class LNTableView : public KPThemableTableView {
     Q_OBJECT
 public:

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QGraphicsOpacityEffect>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPropertyAnimation>
@@ -72,6 +73,7 @@ void SWResultsViewController::configureSidebar() {
     delegate_ = new SWSidebarItemDelegate(tableView_);
     tableView_->setItemDelegate(delegate_);
     tableView_->setAccessibleName(QStringLiteral("Categories"));
+    tableView_->installEventFilter(this);
     tableView_->horizontalHeader()->hide();
     tableView_->verticalHeader()->hide();
     tableView_->setShowGrid(false);
@@ -253,6 +255,13 @@ void SWResultsViewController::layoutNextButton(qreal width) {
 }
 
 bool SWResultsViewController::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tableView_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
+        const int row = tableView_->currentIndex().row();
+        const SWResultRowPtr shown = model_.rowAtIndex(row);
+        if (shown && model_.setRowSelected(row, !shown->selected())) didToggleSelected(row);
+        return true;
+    }
     if (event->type() == QEvent::Resize && watched == nextButton_->parentWidget()) {
         layoutNextButton(nextButton_->width());
     }

@@ -192,6 +192,17 @@ TEST_F(ResultsScreenTest, SwitchingACategoryOnShowsItAndRemovingFreesExactlyItsT
     EXPECT_EQ(screen->currentViewController()->row(), screen->model().rowForKey("caches"));
 }
 
+TEST_F(ResultsScreenTest, TheSpaceKeyFlipsTheSwitchOfTheCurrentRow) {
+    scan({std::make_shared<ListedItem>("caches", home.path() + "/junk", cacheFiles())});
+    table()->setFocus();
+    table()->setCurrentIndex(screen->model().index(0, 0));
+    QTest::keyClick(table(), Qt::Key_Space);
+    EXPECT_TRUE(screen->model().rowForKey("caches")->selected());
+    EXPECT_TRUE(nextButton()->isEnabled());
+    QTest::keyClick(table(), Qt::Key_Space);
+    EXPECT_FALSE(screen->model().rowForKey("caches")->selected());
+}
+
 // The sidebar holds no widget per row: its switches are drawn into the cells.
 TEST_F(ResultsScreenTest, EveryFinishedRowShowsItsSwitchDrawnInItsState) {
     scan({std::make_shared<ListedItem>("caches", home.path() + "/junk", cacheFiles()),

@@ -8,7 +8,7 @@
 namespace {
 
 // Selecting or moving rows must never scroll the sidebar under the user's pointer.
-TEST(SidebarTableTest, NeverScrollsByItselfNorTakesTheFocus) {
+TEST(SidebarTableTest, NeverScrollsByItselfNorTakesTheFocusOnAClick) {
     QStandardItemModel model(200, 1);
     LNTableView table;
     table.setModel(&model);
@@ -17,7 +17,7 @@ TEST(SidebarTableTest, NeverScrollsByItselfNorTakesTheFocus) {
     table.scrollTo(model.index(150, 0));
     table.selectRow(180);
     EXPECT_EQ(table.verticalScrollBar()->value(), 0);
-    EXPECT_EQ(table.focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(table.focusPolicy(), Qt::TabFocus);
 }
 
 }  // namespace
