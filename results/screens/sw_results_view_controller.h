@@ -42,6 +42,13 @@ public:
     std::shared_ptr<SWDetailViewController> detailViewControllerForKey(const QString& key) const {
         return detailViewControllers_.value(key);
     }
+    // The confirmation and the completion while they are shown.
+    std::shared_ptr<SWTimeMachinePopoverViewController> timeMachinePopoverController() const {
+        return timeMachinePopoverController_;
+    }
+    std::shared_ptr<SWFinishedPopoverViewController> finishedPopoverViewController() const {
+        return finishedPopoverViewController_;
+    }
     // From the confirmation until the next scan has completed the remove button stays
     // disabled: a second removal would work on the entries of the first.
     bool nextButtonLocked() const { return nextButtonLocked_; }

@@ -100,10 +100,12 @@ protected:
 
     // Loads the screen over the given categories and waits for the scan's end.
     void scan(QList<std::shared_ptr<QSScanItem>> items) {
+        if (screen) screen->view()->hide();
         screen = KPViewController::controller<SWResultsViewController>();
         screen->setParentWindow(&window);
         screen->view()->setParent(&window);
         screen->view()->resize(window.size());
+        screen->view()->show();
         window.show();
         screen->scanner().setScanItems(items);
         screen->startScanningSelectedVolume();
@@ -247,6 +249,7 @@ TEST_F(ResultsScreenTest, Screenshots) {
     for (const bool dark : {false, true}) {
         useTheme(dark);
         const QString theme = dark ? "dark" : "light";
+        SWUserDefaults::standardUserDefaults().setSelectedStates(std::nullopt);
         scan({std::make_shared<ListedItem>("application-caches", home.path() + "/junk",
                                            cacheFiles()),
               std::make_shared<ListedItem>("trash", home.path() + "/none", QStringList())});
@@ -258,10 +261,21 @@ TEST_F(ResultsScreenTest, Screenshots) {
             return fade->opacity() == 1.0;
         }));
         EXPECT_TRUE(window.grab().save(folder + "/results-" + theme + ".png"));
+        QTest::mouseClick(nextButton(), Qt::LeftButton);
+        auto* question = window.findChild<QAbstractButton*>(QStringLiteral("cancelButton"));
+        ASSERT_TRUE(question);
+        ASSERT_TRUE(waitUntil([&] {
+            return question->isVisible() && !screen->timeMachinePopoverController()->animation();
+        }));
+        EXPECT_TRUE(window.grab().save(folder + "/results-confirmation-" + theme + ".png"));
+        QTest::mouseClick(question, Qt::LeftButton);
+        ASSERT_TRUE(waitUntil([&] { return nextButton()->isEnabled(); }));
         screen->startScanningSelectedVolume();
         QApplication::processEvents();
         EXPECT_TRUE(window.grab().save(folder + "/results-scanning-" + theme + ".png"));
         ASSERT_TRUE(waitUntil([&] { return !screen->model().isScanning(); }));
+        scan({std::make_shared<ListedItem>("trash", home.path() + "/none", QStringList())});
+        EXPECT_TRUE(window.grab().save(folder + "/results-nothing-found-" + theme + ".png"));
     }
 }
 
