@@ -1,7 +1,7 @@
 # The two commands of the README: `make run` and `make test`.
 PRESET ?= default
 
-.PHONY: run test build deps
+.PHONY: run test build deps package
 
 deps:
 	@scripts/install-deps
@@ -15,3 +15,6 @@ test: build
 
 run: build
 	@scripts/run build
+
+package: build
+	@cd build && cpack -G DEB
