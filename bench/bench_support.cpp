@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -20,6 +21,8 @@ extern char** environ;
 
 namespace bench {
 namespace {
+
+constexpr int kPeakSampleMs = 5;
 
 // One kind of place in the synthetic home: `entries` folders below `path`, each holding
 // `folders` folders of `files` files (or the files themselves when `folders` is 0). The
@@ -89,11 +92,12 @@ void buildArea(const QByteArray& home, const Area& area) {
     }
 }
 
-}  // namespace
-
+// The folder given as the first argument, or the temporary folder.
 QByteArray benchFolder(int argc, char** argv) {
     return argc > 1 ? QByteArray(argv[1]) : QDir::tempPath().toUtf8();
 }
+
+}  // namespace
 
 QByteArray syntheticHome(int argc, char** argv) {
     const QByteArray home = benchFolder(argc, argv) + "/sweepwell-bench-home";
@@ -163,6 +167,15 @@ qint64 monotonicNs() {
     return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
+ThreadSchedule threadSchedule() {
+    // Opened once per thread: the link resolves to the thread that opens it.
+    thread_local const int schedstat = open("/proc/thread-self/schedstat", O_RDONLY | O_CLOEXEC);
+    char text[128] = {};
+    if (schedstat < 0 || pread(schedstat, text, sizeof text - 1, 0) <= 0) return {};
+    const QList<QByteArray> fields = QByteArray(text).split(' ');
+    return {fields.value(0).toLongLong(), fields.value(1).toLongLong()};
+}
+
 double millisecondsSinceSpawn() {
     const qint64 now = monotonicNs();
     bool given = false;
@@ -223,9 +236,15 @@ ChildRun runChild(const QByteArray& program, const QList<QByteArray>& arguments,
 
     ChildRun run;
     char buffer[4096];
-    ssize_t n = 0;
-    while ((n = read(pipeFds[0], buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR)) {
+    pollfd readable{pipeFds[0], POLLIN, 0};
+    for (;;) {
+        const ProcessMemory memory = memoryKb(pid);
+        run.ownPeakKb = std::max(run.ownPeakKb, memory.peak);
+        run.anonymousPeakKb = std::max(run.anonymousPeakKb, memory.anonymous);
+        if (poll(&readable, 1, kPeakSampleMs) <= 0) continue;
+        const ssize_t n = read(pipeFds[0], buffer, sizeof buffer);
         if (n > 0) run.output.append(buffer, n);
+        if (n == 0 || (n < 0 && errno != EINTR)) break;
     }
     close(pipeFds[0]);
     int status = 0;
@@ -234,7 +253,7 @@ ChildRun runChild(const QByteArray& program, const QList<QByteArray>& arguments,
     }
     run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.peakKb = usage.ru_maxrss;
-    while ((n = pread(errorsFd, buffer, sizeof buffer, run.errors.size())) > 0)
+    for (ssize_t n = 0; (n = pread(errorsFd, buffer, sizeof buffer, run.errors.size())) > 0;)
         run.errors.append(buffer, n);
     close(errorsFd);
     return run;
@@ -260,12 +279,21 @@ void resetPeakMemory() {
 }
 
 qint64 peakMemoryKb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
+    return memoryKb(getpid()).peak;
+}
+
+ProcessMemory memoryKb(pid_t pid) {
+    ProcessMemory memory;
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly)) return memory;
+    const auto kilobytes = [](const QByteArray& line) {
+        return line.mid(line.indexOf(':') + 1).trimmed().split(' ').first().toLongLong();
+    };
     for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').first().toLongLong();
+        if (line.startsWith("VmHWM:")) memory.peak = kilobytes(line);
+        if (line.startsWith("RssAnon:")) memory.anonymous = kilobytes(line);
     }
-    return -1;
+    return memory;
 }
 
 }  // namespace bench

@@ -20,8 +20,6 @@ double commandSeconds(const QByteArray& command);
 QByteArray scratchFolder(int argc, char** argv, const char* prefix);
 // Creates a file of `size` bytes (holes, no data written); exits when it cannot.
 void makeSizedFile(const QByteArray& path, off_t size);
-// The folder given as the first argument, or the temporary folder.
-QByteArray benchFolder(int argc, char** argv);
 // A home of 300,000 small files (0 to 4 KiB, no data written) in a few thousand folders,
 // spread over the places the categories look in and over plain folders. It is built once
 // in the bench folder and reused by every later run that finds it complete, so that the
@@ -31,6 +29,14 @@ constexpr int kSyntheticHomeFiles = 300000;
 
 // CLOCK_MONOTONIC in nanoseconds: the same clock in every process of the machine.
 qint64 monotonicNs();
+// The kernel's account of the calling thread: its time on a core, and its time runnable
+// but waiting for one (behind other threads and processes).
+struct ThreadSchedule {
+    qint64 runningNs = 0;
+    qint64 waitingNs = 0;
+};
+ThreadSchedule threadSchedule();
+
 // The environment variable through which a child learns when its parent started it.
 constexpr char kSpawnTimeVariable[] = "SWEEPWELL_BENCH_SPAWN_NS";
 // Milliseconds since the parent started this process (by kSpawnTimeVariable), else since
@@ -41,6 +47,11 @@ struct ChildRun {
     int exitStatus = -1;  // -1 when the child did not exit normally
     // The peak resident size of the child and of the descendants it waited for.
     qint64 peakKb = 0;
+    // The child's own peak, as last read while it ran (every few milliseconds), and the
+    // most memory of its own it was seen to hold (without the pages of the files it maps:
+    // libraries, fonts).
+    qint64 ownPeakKb = 0;
+    qint64 anonymousPeakKb = 0;
     QByteArray output;
     QByteArray errors;
 };
@@ -58,5 +69,12 @@ double median(QList<double> values);
 // Resets the peak resident size of this process, then reads it in kilobytes.
 void resetPeakMemory();
 qint64 peakMemoryKb();
+// A running process's peak resident size and its present anonymous resident size, in
+// kilobytes; -1 once it has ended.
+struct ProcessMemory {
+    qint64 peak = -1;
+    qint64 anonymous = -1;
+};
+ProcessMemory memoryKb(pid_t pid);
 
 }  // namespace bench
