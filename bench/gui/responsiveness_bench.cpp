@@ -36,8 +36,15 @@ public:
         // threads held; the rest it was blocked (a lock, the disk, a child process).
         double runningMs = 0;
         double waitingForCoreMs = 0;
-        QByteArray what;
+        QEvent::Type type = QEvent::None;
+        const char* receiverClass = "";
         QStringList finished;  // the categories that finished while it was handled
+
+        QByteArray what() const {
+            const char* name = QMetaEnum::fromType<QEvent::Type>().valueToKey(type);
+            const QByteArray event = name ? QByteArray(name) : "event " + QByteArray::number(type);
+            return event + " to " + receiverClass;
+        }
     };
 
     using QApplication::QApplication;
@@ -55,8 +62,9 @@ public:
             return QApplication::notify(receiver, event);
         }
         ++depth_;
-        // Read before the delivery, which may delete the receiver.
-        const QByteArray what = describe(receiver, event->type());
+        // Read before the delivery, which may delete the receiver and the event.
+        const QEvent::Type type = event->type();
+        const char* receiverClass = receiver->metaObject()->className();
         const qint64 start = bench::monotonicNs();
         const bench::ThreadSchedule before = bench::threadSchedule();
         const bool handled = QApplication::notify(receiver, event);
@@ -69,21 +77,15 @@ public:
             for (const QString& key : finished) {
                 if (!finished_.contains(key)) newly.append(key);
             }
-            slow_.append({double(start) / 1e6, lengthMs,
-                          double(after.runningNs - before.runningNs) / 1e6,
-                          double(after.waitingNs - before.waitingNs) / 1e6, what, newly});
+            slow_.append(
+                {double(start) / 1e6, lengthMs, double(after.runningNs - before.runningNs) / 1e6,
+                 double(after.waitingNs - before.waitingNs) / 1e6, type, receiverClass, newly});
         }
         finished_ = finished;
         return handled;
     }
 
 private:
-    static QByteArray describe(QObject* receiver, QEvent::Type type) {
-        const char* name = QMetaEnum::fromType<QEvent::Type>().valueToKey(type);
-        const QByteArray event = name ? QByteArray(name) : "event " + QByteArray::number(type);
-        return event + " to " + receiver->metaObject()->className();
-    }
-
     std::function<QStringList()> finishedKeys_;
     QStringList finished_;
     QList<Delivery> slow_;
@@ -101,7 +103,7 @@ QStringList finishedCategories(SWResultsViewController& results) {
 void printDelivery(const TimedApplication::Delivery& delivery, double firstFrameClockMs) {
     std::printf("  at %7.0f ms: %5.1f ms (running %4.1f, waiting for a core %5.1f), %s",
                 delivery.atClockMs - firstFrameClockMs, delivery.lengthMs, delivery.runningMs,
-                delivery.waitingForCoreMs, delivery.what.constData());
+                delivery.waitingForCoreMs, delivery.what().constData());
     if (!delivery.finished.isEmpty()) {
         std::printf(" (finished then: %s)", qPrintable(delivery.finished.join(u", ")));
     }
