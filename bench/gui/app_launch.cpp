@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLocalServer>
 
 #include "engine/removal_log.h"
 #include "platform/services.h"
@@ -27,3 +28,7 @@ AppLaunch::AppLaunch(const AppOptions& options) {
 }
 
 AppLaunch::~AppLaunch() = default;
+
+void AppLaunch::removeLeftSocket(const QString& home) {
+    QLocalServer::removeServer(SingleInstance::nameForHome(home));
+}

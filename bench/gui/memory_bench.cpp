@@ -86,6 +86,7 @@ int main(int argc, char** argv) {
     // program that maps them; anonymous memory is the program's own.
     printPeaks("their anonymous memory alone (most seen)", appAnonymousKb, cliAnonymousKb,
                "(for reference)");
+    AppLaunch::removeLeftSocket(QString::fromUtf8(home));
     bench::commandSeconds("rm -rf '" + base + "'");
     return 0;
 }

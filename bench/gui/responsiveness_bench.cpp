@@ -209,6 +209,7 @@ int main(int argc, char** argv) {
     } else {
         std::printf("the scan did not complete within %d s\n", kScanTimeoutMs / 1000);
     }
+    AppLaunch::removeLeftSocket(QString::fromUtf8(home));
     bench::commandSeconds("rm -rf '" + base + "'");
     // The numbers are out: the program leaves without tearing the application down. That
     // teardown is not measured here, and the notification sound of the desktop services,

@@ -16,6 +16,7 @@
 
 #include "app/launcher_offer.h"
 #include "bench/bench_support.h"
+#include "bench/gui/app_launch.h"
 #include "bench/gui/first_frame.h"
 
 extern char** environ;
@@ -155,6 +156,7 @@ int main(int argc, char** argv) {
     } else {
         std::printf("sweepwell binary: Qt's painting log showed no flush; not timed\n");
     }
+    AppLaunch::removeLeftSocket(QString::fromUtf8(home));
     bench::commandSeconds("rm -rf '" + base + "'");
     return 0;
 }
