@@ -48,7 +48,7 @@ void SWDesktop::postNotification(const QString& title, const QString& body) {
 }
 
 void SWDesktop::playSound(const QUrl& sound) {
-    if (!sound_) sound_ = std::make_unique<QSoundEffect>();
+    if (!sound_) sound_ = new QSoundEffect(QCoreApplication::instance());
     sound_->setSource(sound);
     sound_->play();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QUrl>
 #include <memory>
@@ -31,7 +32,9 @@ public:
     virtual void requestAttention(QWidget* window);
 
 private:
-    std::unique_ptr<QSoundEffect> sound_;
+    // Owned by the application object: a sound outliving it (this object is a static)
+    // would be torn down after the audio backend is gone.
+    QPointer<QSoundEffect> sound_;
 };
 
 // The program's web addresses: ours, and the desktop's own advice on backups.
