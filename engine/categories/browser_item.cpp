@@ -1,16 +1,136 @@
 #include "engine/categories/browser_item.h"
 
+#include "engine/categories/linux_home_places.h"
 #include "engine/disk_utilities.h"
 #include "platform/file_manager.h"
+#include "platform/file_path.h"
 #include "platform/services.h"
+
+namespace {
+
+// `profiles` is relative to the application home, `cache` to its cache home.
+struct FirefoxFamily {
+    const char* name;
+    const char* profiles;
+    const char* cache;
+    const char* icon;
+};
+constexpr FirefoxFamily kFirefoxFamily[] = {
+    {"Firefox", ".mozilla/firefox", "mozilla/firefox", "firefox"},
+    {"LibreWolf", ".librewolf", "librewolf", "librewolf"},
+    {"Waterfox", ".waterfox", "waterfox", "waterfox"},
+};
+
+// `folder` is relative to both the cache and the config home.
+struct ChromiumFamily {
+    const char* name;
+    const char* folder;
+    const char* icon;
+};
+constexpr ChromiumFamily kChromiumFamily[] = {
+    {"Chromium", "chromium", "chromium"},
+    {"Google Chrome", "google-chrome", "google-chrome"},
+    {"Brave", "BraveSoftware/Brave-Browser", "brave-browser"},
+    {"Microsoft Edge", "microsoft-edge", "microsoft-edge"},
+    {"Vivaldi", "vivaldi", "vivaldi"},
+    {"Opera", "opera", "opera"},
+};
+
+const QStringList& firefoxCaches() {
+    static const QStringList names{QStringLiteral("cache2"), QStringLiteral("startupCache")};
+    return names;
+}
+
+// Those of a profile in the cache home; Opera keeps them in the browser's folder itself.
+const QStringList& chromiumCaches() {
+    static const QStringList names{QStringLiteral("Cache"), QStringLiteral("Code Cache")};
+    return names;
+}
+
+// Compiled shaders, in the config home: in the browser's folder and in each profile.
+const QStringList& chromiumGpuCaches() {
+    static const QStringList names{QStringLiteral("GPUCache"), QStringLiteral("ShaderCache"),
+                                   QStringLiteral("GrShaderCache"),
+                                   QStringLiteral("GraphiteDawnCache")};
+    return names;
+}
+
+QString in(const QString& folder, const char* relative) {
+    return platform::appendPathComponent(folder, QLatin1String(relative));
+}
+
+struct FirefoxProfile {
+    QString path;
+    bool relative = true;
+};
+
+// The [ProfileN] sections of a profiles.ini. A path that climbs with ".." is dropped: the
+// cache folder is found from it.
+QList<FirefoxProfile> firefoxProfiles(const QString& profilesIni) {
+    QList<FirefoxProfile> profiles;
+    const auto content = platform::readFileContents(profilesIni, 1024 * 1024);
+    if (!content) return profiles;
+    bool inProfile = false;
+    FirefoxProfile current;
+    const auto finish = [&] {
+        if (inProfile && !current.path.isEmpty() &&
+            !current.path.split(u'/').contains(QStringLiteral(".."))) {
+            profiles.append(current);
+        }
+    };
+    for (const QByteArray& raw : content->split('\n')) {
+        const QString line = platform::decodePath(raw.trimmed());
+        if (line.startsWith(u'[')) {
+            finish();
+            inProfile = line.startsWith(QLatin1String("[Profile"));
+            current = FirefoxProfile();
+        } else if (inProfile && line.startsWith(QLatin1String("Path="))) {
+            current.path = line.mid(5);
+        } else if (inProfile && line.startsWith(QLatin1String("IsRelative="))) {
+            current.relative = line.mid(11) != QLatin1String("0");
+        }
+    }
+    finish();
+    return profiles;
+}
+
+QString groupName(const char* browser, const linux_home::ApplicationHome& home) {
+    const QString name = QString::fromLatin1(browser);
+    return home.name.isNull() ? name : QStringLiteral("%1 (%2)").arg(name, home.name);
+}
+
+QSScannedFilePtr groupOf(const QString& name, const char* icon,
+                         const QList<QSScannedFilePtr>& entries, bool inUse) {
+    if (entries.isEmpty()) return nullptr;
+    auto group = std::make_shared<QSScannedFile>();
+    group->setIcon(QString::fromLatin1(icon));
+    group->setFiles(entries);
+    group->setFileName(inUse ? name + QStringLiteral(" (in use)") : name);
+    if (inUse) {
+        // Removing a cache from under a running browser can corrupt what it still writes.
+        for (const auto& entry : entries) {
+            entry->setSelected(false);
+            entry->setHasSelectedOverride(true);
+        }
+        group->setHasSelectedOverride(true);
+    }
+    return group;
+}
+
+}  // namespace
+
+QStringList QSBrowserItem::paths() const {
+    const xdg::BaseDirectories base = QSDiskUtilities::sharedInstance().baseDirectories();
+    return linux_home::existingFolders({base.cacheHome, base.configHome});
+}
 
 QSScanResultPtr QSBrowserItem::actuallyScan() {
     QList<QSScannedFilePtr> groups;
     for (const QSScannedFilePtr& group :
          {chromeItems(), safariItems(), firefoxItems(), operaItems()}) {
-        if (group && !group->files().isEmpty())
-            groups.append(group);
+        if (group && !group->files().isEmpty()) groups.append(group);
     }
+    groups += linuxBrowserGroups();
     return std::make_shared<QSScanResult>(title(), key(), 0, groups, kPathMarkerLarge);
 }
 
@@ -53,8 +173,7 @@ QSScannedFilePtr QSBrowserItem::browserGroup(const QString& bundleIdentifier,
     const auto workspace = platform::services().workspace;
     const QString application =
         workspace ? workspace->urlForApplicationWithBundleIdentifier(bundleIdentifier) : QString();
-    if (application.isNull())
-        return nullptr;
+    if (application.isNull()) return nullptr;
     const auto& disk = QSDiskUtilities::sharedInstance();
     QList<QSScannedFilePtr> entries;
     for (const QString& relative : libraryPaths) {
@@ -68,12 +187,80 @@ QSScannedFilePtr QSBrowserItem::browserGroup(const QString& bundleIdentifier,
 }
 
 QList<QSScannedFilePtr> QSBrowserItem::entriesAt(const QString& path, Listing listing) {
-    if (listing == Listing::FolderEntries)
-        return enumerateDirectoryWithPath(path);
-    if (!platform::fileExistsAtPath(path))
-        return {};
+    if (listing == Listing::FolderEntries) return enumerateDirectoryWithPath(path);
+    if (!platform::fileExistsAtPath(path)) return {};
     if (platform::itemKind(path) == platform::ItemKind::Directory)
         return enumerateDirectoryWithPath(path);
     // A file (or a link to one): the link itself is the entry, never what it points to.
     return {scannedFileWithPath(path, QVariantMap())};
+}
+
+QList<QSScannedFilePtr> QSBrowserItem::linuxBrowserGroups() {
+    QList<QSScannedFilePtr> groups;
+    for (const auto& home : linux_home::applicationHomes()) {
+        for (const auto& browser : kFirefoxFamily) {
+            QList<QSScannedFilePtr> entries;
+            QStringList caches;
+            bool inUse = false;
+            // Firefox moves its profiles to the config home; either place may hold them.
+            for (const QString& root :
+                 {in(home.root, browser.profiles), in(home.configHome, browser.cache)}) {
+                for (const auto& profile : firefoxProfiles(in(root, "profiles.ini"))) {
+                    const QString folder = profile.relative
+                                               ? platform::appendPathComponent(root, profile.path)
+                                               : profile.path;
+                    inUse = inUse || linux_home::isLockLink(in(folder, "lock"));
+                    const QString name =
+                        profile.relative ? profile.path : platform::lastPathComponent(profile.path);
+                    const QString cache =
+                        platform::appendPathComponent(in(home.cacheHome, browser.cache), name);
+                    if (caches.contains(cache)) continue;
+                    caches.append(cache);
+                    for (const QString& leaf : firefoxCaches())
+                        appendFolder(platform::appendPathComponent(cache, leaf),
+                                     platform::appendPathComponent(name, leaf), &entries);
+                }
+            }
+            if (auto group = groupOf(groupName(browser.name, home), browser.icon, entries, inUse))
+                groups.append(group);
+        }
+        for (const auto& browser : kChromiumFamily) {
+            QList<QSScannedFilePtr> entries;
+            const QString cache = in(home.cacheHome, browser.folder);
+            const QString config = in(home.configHome, browser.folder);
+            std::vector<platform::DirectoryEntry> profiles;
+            platform::listDirectory(cache, &profiles);
+            for (const QString& leaf : chromiumCaches())
+                appendFolder(platform::appendPathComponent(cache, leaf), leaf, &entries);
+            for (const auto& profile : profiles) {
+                if (!profile.isDirectory || chromiumCaches().contains(profile.name)) continue;
+                for (const QString& leaf : chromiumCaches())
+                    appendFolder(platform::appendPathComponent(profile.path, leaf),
+                                 platform::appendPathComponent(profile.name, leaf), &entries);
+            }
+            profiles.clear();
+            platform::listDirectory(config, &profiles);
+            for (const QString& leaf : chromiumGpuCaches())
+                appendFolder(platform::appendPathComponent(config, leaf), leaf, &entries);
+            for (const auto& profile : profiles) {
+                if (!profile.isDirectory || chromiumGpuCaches().contains(profile.name)) continue;
+                for (const QString& leaf : chromiumGpuCaches())
+                    appendFolder(platform::appendPathComponent(profile.path, leaf),
+                                 platform::appendPathComponent(profile.name, leaf), &entries);
+            }
+            const bool inUse = linux_home::isLockLink(in(config, "SingletonLock"));
+            if (auto group = groupOf(groupName(browser.name, home), browser.icon, entries, inUse))
+                groups.append(group);
+        }
+    }
+    return groups;
+}
+
+void QSBrowserItem::appendFolder(const QString& path, const QString& name,
+                                 QList<QSScannedFilePtr>* files) {
+    if (platform::itemKind(path) != platform::ItemKind::Directory) return;
+    const auto build = [this](const QString& p, const QVariantMap& a) {
+        return scannedFileWithPath(p, a);
+    };
+    if (auto file = linux_home::namedEntry(path, name, build)) files->append(file);
 }
