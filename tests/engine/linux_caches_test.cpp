@@ -56,7 +56,7 @@ TEST_F(LinuxCachesTest, CacheHomeEntriesAreListedBesideTheLibraryOnesExceptThose
 
     const auto result = fixture.scan(QSApplicationCachesItem::item());
 
-    EXPECT_EQ(sorted(fileNamesOf(result->detailArray())),
+    ASSERT_EQ(sorted(fileNamesOf(result->detailArray())),
               QStringList({"com.example.Editor", "org.gnome.Maps", "pip", "thumbnails"}));
     EXPECT_EQ(named(result->detailArray(), "pip")->fileSize(), 40u);
     EXPECT_TRUE(named(result->detailArray(), "pip")->selected());
@@ -101,7 +101,7 @@ TEST_F(LinuxCachesTest, SandboxAndElectronCachesAreListedWithoutTheSettingsBesid
 
     const auto result = fixture.scan(QSApplicationCachesItem::item());
 
-    EXPECT_EQ(sorted(fileNamesOf(result->detailArray())),
+    ASSERT_EQ(sorted(fileNamesOf(result->detailArray())),
               QStringList({"Code/Cache", "Code/CachedData", "Code/Code Cache", "org.gimp.GIMP",
                            "org.mozilla.firefox/fontconfig", "spotify"}));
     EXPECT_EQ(named(result->detailArray(), "org.gimp.GIMP")->path(),
@@ -133,7 +133,7 @@ TEST_F(LinuxCachesTest, OnlyFoldersWithAValidTagAreListedAndEachOnlyOnce) {
 
     const auto result = fixture.scan(QSApplicationCachesItem::item());
 
-    EXPECT_EQ(fileNamesOf(result->detailArray()), QStringList({"pip", "src/app/target"}));
+    ASSERT_EQ(fileNamesOf(result->detailArray()), QStringList({"pip", "src/app/target"}));
     const quint64 tagSize = readAll(target).size();
     EXPECT_EQ(named(result->detailArray(), "src/app/target")->fileSize(), 55u + 2 * tagSize);
     deleteNow(result);
@@ -302,7 +302,7 @@ TEST_F(LinuxCachesTest, MailCachesNeverReachTheMailStores) {
 
     const auto result = fixture.scan(QSMailDownloadsItem::item());
 
-    EXPECT_EQ(sorted(fileNamesOf(result->detailArray())),
+    ASSERT_EQ(sorted(fileNamesOf(result->detailArray())),
               QStringList({"Evolution", "Thunderbird/t1.default", "Thunderbird/t2.work (in use)"}));
     EXPECT_EQ(result->path(), home.abs(QStringLiteral(".cache/thunderbird")));
     tickAsARowDoes(result);
