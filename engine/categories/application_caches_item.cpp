@@ -1,6 +1,9 @@
 #include "engine/categories/application_caches_item.h"
 
+#include <dirent.h>
+
 #include <algorithm>
+#include <cstring>
 
 #include "engine/application_identity.h"
 #include "engine/categories/application_icon.h"
@@ -9,6 +12,9 @@
 #include "engine/disk_utilities.h"
 #include "platform/file_manager.h"
 #include "platform/file_path.h"
+#include "platform/folder_anchors.h"
+#include "platform/tree_walk.h"
+#include "platform/unique_fd.h"
 
 namespace {
 
@@ -31,6 +37,46 @@ bool leftAlone(const QString& name) {
     return name == kOwnCacheFolder || name == kDocumentPortalFolder ||
            linux_home::browserCacheFolderNames().contains(name) ||
            linux_home::mailCacheFolderNames().contains(name);
+}
+
+// Finds the tags the metadata index cannot, as it leaves hidden folders out: those of the
+// tools' folders directly in the home (~/.ccache, ~/.gradle/caches), two folders down at
+// most. The cache folder is not entered: what is in it is listed already.
+class HiddenTagFinder : public platform::WalkVisitor {
+public:
+    explicit HiddenTagFinder(const QByteArray& home) : home_(home) {}
+
+    void visitEntry(const platform::WalkEntry& entry) override {
+        if (entry.type == DT_REG && depthOf(entry.dirPath) > 0 &&
+            std::strcmp(entry.name, "CACHEDIR.TAG") == 0) {
+            tags.append(platform::decodePath(entry.path()));
+        }
+    }
+    bool shouldDescend(const platform::WalkEntry& entry) override {
+        if (depthOf(entry.dirPath) == 0)
+            return entry.name[0] == '.' && std::strcmp(entry.name, ".cache") != 0;
+        return depthOf(entry.dirPath) == 1;
+    }
+
+    QStringList tags;
+
+private:
+    qsizetype depthOf(const QByteArray& folder) const {
+        return folder.size() <= home_.size() ? 0 : folder.mid(home_.size()).count('/');
+    }
+
+    const QByteArray home_;
+};
+
+QStringList hiddenCacheDirectoryTags(const QString& home) {
+    int error = 0;
+    const platform::UniqueFd folder = platform::openFolderBeneathAnchor(home, &error);
+    if (!folder.valid()) return {};
+    QByteArray root = platform::encodePath(home);
+    if (root.endsWith('/')) root.chop(1);
+    HiddenTagFinder finder(root);
+    platform::walkTree(folder.get(), root, finder, 1);
+    return finder.tags;
 }
 
 bool overlaps(const QString& path, const QStringList& listed) {
@@ -220,8 +266,8 @@ QList<QSScannedFilePtr> QSApplicationCachesItem::electronCacheFiles(const QStrin
     return files;
 }
 
-// The metadata index finds the tags outside hidden folders; what is already listed, and
-// what lies in the cache folders or on another mounted file system, is not listed again.
+// What is already listed, and what lies in the cache folders or on another mounted file
+// system, is not listed again.
 QList<QSScannedFilePtr> QSApplicationCachesItem::taggedCacheFolders(
     const QList<QSScannedFilePtr>& listed) {
     const auto& disk = QSDiskUtilities::sharedInstance();
@@ -230,8 +276,11 @@ QList<QSScannedFilePtr> QSApplicationCachesItem::taggedCacheFolders(
     for (const auto& file : listed)
         taken.append(file->path());
     QStringList folders;
-    for (const QString& tag : spotlightListing(home, {kCacheDirectoryTagQuery}).paths)
+    // A failed search adds nothing: the tags it would have found stay unlisted.
+    for (const QString& tag :
+         spotlightListing(home, {kCacheDirectoryTagQuery}).paths + hiddenCacheDirectoryTags(home)) {
         folders.append(platform::deletingLastPathComponent(tag));
+    }
     // A folder comes before those inside it, so a tagged folder within a tagged one is
     // part of the outer entry.
     folders.sort();

@@ -130,15 +130,23 @@ TEST_F(LinuxCachesTest, OnlyFoldersWithAValidTagAreListedAndEachOnlyOnce) {
     home.symlink(QStringLiteral("Documents/notes/CACHEDIR.TAG"), target);
     answerTagSearch(home, {nested, forged, listed, target,
                            home.abs(QStringLiteral("Documents/notes/CACHEDIR.TAG"))});
+    // The index leaves hidden folders out: the tools' folders in the home are looked at.
+    taggedFolder(home, QStringLiteral(".ccache"), true, 8);
+    taggedFolder(home, QStringLiteral(".gradle/caches"), true, 9);
+    taggedFolder(home, QStringLiteral(".local/share/app/deeper/still"), true, 10);
 
     const auto result = fixture.scan(QSApplicationCachesItem::item());
 
-    ASSERT_EQ(fileNamesOf(result->detailArray()), QStringList({"pip", "src/app/target"}));
+    ASSERT_EQ(fileNamesOf(result->detailArray()),
+              QStringList({"pip", ".ccache", ".gradle/caches", "src/app/target"}));
     const quint64 tagSize = readAll(target).size();
     EXPECT_EQ(named(result->detailArray(), "src/app/target")->fileSize(), 55u + 2 * tagSize);
     deleteNow(result);
     EXPECT_FALSE(exists(home.abs(QStringLiteral("src/app/target"))));
     EXPECT_TRUE(exists(home.abs(QStringLiteral("src/app"))));
+    EXPECT_FALSE(exists(home.abs(QStringLiteral(".gradle/caches"))));
+    EXPECT_TRUE(exists(home.abs(QStringLiteral(".gradle"))));
+    EXPECT_TRUE(exists(home.abs(QStringLiteral(".local/share/app/deeper/still"))));
     EXPECT_TRUE(exists(forged));
     EXPECT_TRUE(exists(home.abs(QStringLiteral("Documents/notes/real.txt"))));
 }
