@@ -94,6 +94,72 @@ QList<FirefoxProfile> firefoxProfiles(const QString& profilesIni) {
     return profiles;
 }
 
+struct CacheFolder {
+    QString path;
+    QString name;
+};
+
+// The folders `names` in `folder`, shown under their names after `prefix`.
+void appendNamed(const QString& folder, const QString& prefix, const QStringList& names,
+                 QList<CacheFolder>* folders) {
+    for (const QString& leaf : names) {
+        folders->append({platform::appendPathComponent(folder, leaf),
+                         prefix.isEmpty() ? leaf : platform::appendPathComponent(prefix, leaf)});
+    }
+}
+
+// The caches of every profile that profiles.ini lists; in use while any profile is.
+QList<CacheFolder> firefoxCacheFolders(const linux_home::ApplicationHome& home,
+                                       const FirefoxFamily& browser, bool* inUse) {
+    QList<CacheFolder> folders;
+    QStringList caches;
+    // Firefox moves its profiles to the config home; either place may hold them.
+    for (const QString& root :
+         {in(home.root, browser.profiles), in(home.configHome, browser.cache)}) {
+        for (const auto& profile : firefoxProfiles(in(root, "profiles.ini"))) {
+            const QString folder =
+                profile.relative ? platform::appendPathComponent(root, profile.path) : profile.path;
+            *inUse = *inUse || linux_home::isLockLink(in(folder, "lock"));
+            const QString name =
+                profile.relative ? profile.path : platform::lastPathComponent(profile.path);
+            const QString cache =
+                platform::appendPathComponent(in(home.cacheHome, browser.cache), name);
+            if (caches.contains(cache)) continue;
+            caches.append(cache);
+            appendNamed(cache, name, firefoxCaches(), &folders);
+        }
+    }
+    return folders;
+}
+
+// The profiles' caches in the cache home and the compiled shaders in the settings
+// folder: the config home's, or for a Snap the one in the snap's own folder.
+QList<CacheFolder> chromiumCacheFolders(const linux_home::ApplicationHome& home,
+                                        const ChromiumFamily& browser, bool* inUse) {
+    QList<CacheFolder> folders;
+    const QString cache = in(home.cacheHome, browser.folder);
+    appendNamed(cache, QString(), chromiumCaches(), &folders);
+    std::vector<platform::DirectoryEntry> profiles;
+    platform::listDirectory(cache, &profiles);
+    for (const auto& profile : profiles) {
+        if (profile.isDirectory && !chromiumCaches().contains(profile.name))
+            appendNamed(profile.path, profile.name, chromiumCaches(), &folders);
+    }
+    QStringList configs{in(home.configHome, browser.folder)};
+    if (!home.name.isNull()) configs.append(in(home.root, browser.folder));
+    for (const QString& config : configs) {
+        *inUse = *inUse || linux_home::isLockLink(in(config, "SingletonLock"));
+        appendNamed(config, QString(), chromiumGpuCaches(), &folders);
+        profiles.clear();
+        platform::listDirectory(config, &profiles);
+        for (const auto& profile : profiles) {
+            if (profile.isDirectory && !chromiumGpuCaches().contains(profile.name))
+                appendNamed(profile.path, profile.name, chromiumGpuCaches(), &folders);
+        }
+    }
+    return folders;
+}
+
 QString groupName(const char* browser, const linux_home::ApplicationHome& home) {
     const QString name = QString::fromLatin1(browser);
     return home.name.isNull() ? name : QStringLiteral("%1 (%2)").arg(name, home.name);
@@ -197,60 +263,25 @@ QList<QSScannedFilePtr> QSBrowserItem::entriesAt(const QString& path, Listing li
 
 QList<QSScannedFilePtr> QSBrowserItem::linuxBrowserGroups() {
     QList<QSScannedFilePtr> groups;
+    const auto add = [&](const char* browser, const char* icon,
+                         const linux_home::ApplicationHome& home, const QList<CacheFolder>& folders,
+                         bool inUse) {
+        QList<QSScannedFilePtr> entries;
+        for (const auto& folder : folders)
+            appendFolder(folder.path, folder.name, &entries);
+        if (auto group = groupOf(groupName(browser, home), icon, entries, inUse))
+            groups.append(group);
+    };
     for (const auto& home : linux_home::applicationHomes()) {
         for (const auto& browser : kFirefoxFamily) {
-            QList<QSScannedFilePtr> entries;
-            QStringList caches;
             bool inUse = false;
-            // Firefox moves its profiles to the config home; either place may hold them.
-            for (const QString& root :
-                 {in(home.root, browser.profiles), in(home.configHome, browser.cache)}) {
-                for (const auto& profile : firefoxProfiles(in(root, "profiles.ini"))) {
-                    const QString folder = profile.relative
-                                               ? platform::appendPathComponent(root, profile.path)
-                                               : profile.path;
-                    inUse = inUse || linux_home::isLockLink(in(folder, "lock"));
-                    const QString name =
-                        profile.relative ? profile.path : platform::lastPathComponent(profile.path);
-                    const QString cache =
-                        platform::appendPathComponent(in(home.cacheHome, browser.cache), name);
-                    if (caches.contains(cache)) continue;
-                    caches.append(cache);
-                    for (const QString& leaf : firefoxCaches())
-                        appendFolder(platform::appendPathComponent(cache, leaf),
-                                     platform::appendPathComponent(name, leaf), &entries);
-                }
-            }
-            if (auto group = groupOf(groupName(browser.name, home), browser.icon, entries, inUse))
-                groups.append(group);
+            const QList<CacheFolder> folders = firefoxCacheFolders(home, browser, &inUse);
+            add(browser.name, browser.icon, home, folders, inUse);
         }
         for (const auto& browser : kChromiumFamily) {
-            QList<QSScannedFilePtr> entries;
-            const QString cache = in(home.cacheHome, browser.folder);
-            const QString config = in(home.configHome, browser.folder);
-            std::vector<platform::DirectoryEntry> profiles;
-            platform::listDirectory(cache, &profiles);
-            for (const QString& leaf : chromiumCaches())
-                appendFolder(platform::appendPathComponent(cache, leaf), leaf, &entries);
-            for (const auto& profile : profiles) {
-                if (!profile.isDirectory || chromiumCaches().contains(profile.name)) continue;
-                for (const QString& leaf : chromiumCaches())
-                    appendFolder(platform::appendPathComponent(profile.path, leaf),
-                                 platform::appendPathComponent(profile.name, leaf), &entries);
-            }
-            profiles.clear();
-            platform::listDirectory(config, &profiles);
-            for (const QString& leaf : chromiumGpuCaches())
-                appendFolder(platform::appendPathComponent(config, leaf), leaf, &entries);
-            for (const auto& profile : profiles) {
-                if (!profile.isDirectory || chromiumGpuCaches().contains(profile.name)) continue;
-                for (const QString& leaf : chromiumGpuCaches())
-                    appendFolder(platform::appendPathComponent(profile.path, leaf),
-                                 platform::appendPathComponent(profile.name, leaf), &entries);
-            }
-            const bool inUse = linux_home::isLockLink(in(config, "SingletonLock"));
-            if (auto group = groupOf(groupName(browser.name, home), browser.icon, entries, inUse))
-                groups.append(group);
+            bool inUse = false;
+            const QList<CacheFolder> folders = chromiumCacheFolders(home, browser, &inUse);
+            add(browser.name, browser.icon, home, folders, inUse);
         }
     }
     return groups;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <algorithm>
 
 #include "engine/disk_utilities.h"
 #include "platform/file_manager.h"
@@ -20,6 +21,17 @@ bool isRealFolder(const QString& path) {
     return platform::itemKind(path) == platform::ItemKind::Directory;
 }
 
+// By name: the order the file system lists them in changes from one scan to the next.
+std::vector<platform::DirectoryEntry> sortedEntries(const QString& folder) {
+    std::vector<platform::DirectoryEntry> entries;
+    platform::listDirectory(folder, &entries);
+    std::sort(entries.begin(), entries.end(),
+              [](const platform::DirectoryEntry& a, const platform::DirectoryEntry& b) {
+                  return a.name < b.name;
+              });
+    return entries;
+}
+
 }  // namespace
 
 QList<ApplicationHome> applicationHomes() {
@@ -33,23 +45,16 @@ QList<ApplicationHome> applicationHomes() {
 QList<ApplicationHome> sandboxHomes() {
     const auto& disk = QSDiskUtilities::sharedInstance();
     QList<ApplicationHome> homes;
-    std::vector<platform::DirectoryEntry> entries;
-    if (platform::listDirectory(disk.homeDirectoryPathWithComponent(QStringLiteral(".var/app")),
-                                &entries)) {
-        for (const auto& entry : entries) {
-            if (!entry.isDirectory || !isRealFolder(entry.path)) continue;
-            homes.append(
-                {entry.name, entry.path, in(entry.path, "cache"), in(entry.path, "config")});
-        }
+    for (const auto& entry :
+         sortedEntries(disk.homeDirectoryPathWithComponent(QStringLiteral(".var/app")))) {
+        if (!entry.isDirectory || !isRealFolder(entry.path)) continue;
+        homes.append({entry.name, entry.path, in(entry.path, "cache"), in(entry.path, "config")});
     }
-    entries.clear();
-    if (platform::listDirectory(disk.homeDirectoryPathWithComponent(QStringLiteral("snap")),
-                                &entries)) {
-        for (const auto& entry : entries) {
-            const QString common = in(entry.path, "common");
-            if (!entry.isDirectory || !isRealFolder(entry.path) || !isRealFolder(common)) continue;
-            homes.append({entry.name, common, in(common, ".cache"), in(common, ".config")});
-        }
+    for (const auto& entry :
+         sortedEntries(disk.homeDirectoryPathWithComponent(QStringLiteral("snap")))) {
+        const QString common = in(entry.path, "common");
+        if (!entry.isDirectory || !isRealFolder(entry.path) || !isRealFolder(common)) continue;
+        homes.append({entry.name, common, in(common, ".cache"), in(common, ".config")});
     }
     return homes;
 }

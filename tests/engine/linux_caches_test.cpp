@@ -279,24 +279,30 @@ TEST_F(LinuxCachesTest, ARunningBrowsersGroupIsListedUntickedAndSandboxedOnesApa
     chromium(home, flatpak, QStringLiteral("chromium"), QStringLiteral("Default"), 20);
     chromiumRunning(home, flatpak, QStringLiteral("chromium"));
     firefox(home, snap, {QStringLiteral("s1.default")}, 30);
+    // A Chromium snap keeps its settings, and its lock, in the snap's own folder.
+    home.file(QStringLiteral("snap/chromium/common/.cache/chromium/Default/Cache/data_0"), 40);
+    home.symlink(QStringLiteral("snap/chromium/common/chromium/SingletonLock"),
+                 QStringLiteral("host-4343"));
 
     const auto result = fixture.scan(QSBrowserItem::item());
     tickAsARowDoes(result);
 
     ASSERT_EQ(fileNamesOf(result->detailArray()),
               QStringList({"Firefox (in use)", "Chromium (org.chromium.Chromium) (in use)",
-                           "Firefox (firefox)"}));
-    for (const auto& group : result->detailArray().mid(0, 2)) {
+                           "Chromium (chromium) (in use)", "Firefox (firefox)"}));
+    for (const auto& group : result->detailArray().mid(0, 3)) {
         EXPECT_FALSE(group->selected());
         for (const auto& entry : group->files())
             EXPECT_FALSE(entry->selected());
     }
-    EXPECT_TRUE(result->detailArray().at(2)->selected());
+    EXPECT_TRUE(result->detailArray().at(3)->selected());
     EXPECT_EQ(result->filesToRemove().size(), 2);
 
     deleteNow(result);
     EXPECT_TRUE(exists(home.abs(QStringLiteral(".cache/mozilla/firefox/a1.default/cache2"))));
     EXPECT_TRUE(exists(home.abs(flatpak.cache + QStringLiteral("/chromium/Default/Cache"))));
+    EXPECT_TRUE(
+        exists(home.abs(QStringLiteral("snap/chromium/common/.cache/chromium/Default/Cache"))));
     EXPECT_FALSE(
         exists(home.abs(snap.cache + QStringLiteral("/mozilla/firefox/s1.default/cache2"))));
 }
