@@ -256,7 +256,10 @@ QList<QSScannedFilePtr> QSApplicationCachesItem::electronCacheFiles(const QStrin
         if (!entry.isDirectory || leftAlone(entry.name)) continue;
         for (const QString& cache : electronCacheFolders()) {
             const QString path = platform::appendPathComponent(entry.path, cache);
-            if (platform::itemKind(path) != platform::ItemKind::Directory) continue;
+            if (platform::itemKind(path) != platform::ItemKind::Directory ||
+                !linux_home::onSameDevice(path, configHome)) {
+                continue;
+            }
             if (auto file = linuxEntry(path, platform::appendPathComponent(entry.name, cache),
                                        entry.name)) {
                 files.append(file);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <elf.h>
+#include <sys/mount.h>
 #include <QFile>
 
 #include "engine/categories/application_caches_item.h"
@@ -33,6 +34,24 @@ void tickAsARowDoes(const QSScanResultPtr& result) {
         if (!file->hasSelectedOverride()) file->setSelected(true);
     }
 }
+
+// A tmpfs over a folder while alive; mounting needs privileges a machine may not grant.
+class TmpfsGuard {
+public:
+    explicit TmpfsGuard(const QString& target) : target_(target.toUtf8()) {
+        mounted_ = ::mount("tmpfs", target_.constData(), "tmpfs", 0, nullptr) == 0;
+    }
+    ~TmpfsGuard() {
+        if (mounted_) ::umount2(target_.constData(), MNT_DETACH);
+    }
+    TmpfsGuard(const TmpfsGuard&) = delete;
+    TmpfsGuard& operator=(const TmpfsGuard&) = delete;
+    bool mounted() const { return mounted_; }
+
+private:
+    QByteArray target_;
+    bool mounted_ = false;
+};
 
 class LinuxCachesTest : public ::testing::Test {
 protected:
@@ -149,6 +168,28 @@ TEST_F(LinuxCachesTest, OnlyFoldersWithAValidTagAreListedAndEachOnlyOnce) {
     EXPECT_TRUE(exists(home.abs(QStringLiteral(".local/share/app/deeper/still"))));
     EXPECT_TRUE(exists(forged));
     EXPECT_TRUE(exists(home.abs(QStringLiteral("Documents/notes/real.txt"))));
+}
+
+TEST_F(LinuxCachesTest, NoOtherMountedFileSystemIsListed) {
+    home.file(QStringLiteral(".cache/pip/http/a"), 4);
+    home.file(QStringLiteral(".var/app/org.example.App/cache/own"), 2);
+    const QStringList mounts{".cache/portal", ".config/App/Cache",
+                             ".var/app/org.example.App/cache/mounted", "src/mounted"};
+    std::vector<std::unique_ptr<TmpfsGuard>> guards;
+    for (const QString& mount : mounts) {
+        guards.push_back(std::make_unique<TmpfsGuard>(home.folder(mount)));
+        if (!guards.back()->mounted()) GTEST_SKIP() << "mounting is not permitted here";
+        home.file(mount + QStringLiteral("/precious"), 1);
+    }
+    answerTagSearch(home, {taggedFolder(home, QStringLiteral("src/mounted"), true, 3)});
+
+    const auto result = fixture.scan(QSApplicationCachesItem::item());
+
+    EXPECT_EQ(sorted(fileNamesOf(result->detailArray())),
+              QStringList({"org.example.App/own", "pip"}));
+    deleteNow(result);
+    for (const QString& mount : mounts)
+        EXPECT_TRUE(exists(home.abs(mount + QStringLiteral("/precious")))) << mount.toStdString();
 }
 
 TEST_F(LinuxCachesTest, ACacheHomeThatIsALinkIsFollowedOnceAndItsEntriesRemoved) {
