@@ -36,8 +36,7 @@ public:
 
     // The caches of a Linux home, in the order listed above.
     QList<QSScannedFilePtr> linuxCacheFiles();
-    // Whether the file starts with the signature of the Cache Directory Tagging
-    // specification.
+    // Whether the file starts with the signature of the Cache Directory Tagging standard.
     static bool isValidCacheDirectoryTag(const QString& path);
 
 private:
