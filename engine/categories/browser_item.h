@@ -2,7 +2,9 @@
 
 #include "engine/scan_model.h"
 
-// The caches of the supported web browsers: one group per installed browser.
+// The caches of the supported web browsers: one group per installed browser. In a Linux
+// home, browsers are found by their profile folders instead, in the user's home and in
+// the homes of Flatpak and Snap applications.
 class QSBrowserItem : public QSScanItem {
 public:
     static std::shared_ptr<QSScanItem> item() { return std::make_shared<QSBrowserItem>(); }
@@ -10,6 +12,8 @@ public:
     QString title() const override { return QStringLiteral("Browser Caches"); }
     QString key() const override { return QStringLiteral("browser-cache"); }
     QString path() const override { return kPathMarkerLarge; }
+    // The cache and settings folders, anchored before the scan looks in them.
+    QStringList paths() const override;
     bool hasDetails() const override { return true; }
 
     QSScanResultPtr actuallyScan() override;
@@ -19,6 +23,9 @@ public:
     QSScannedFilePtr safariItems();
     QSScannedFilePtr firefoxItems();
     QSScannedFilePtr operaItems();
+    // The Firefox and Chromium family groups of every application home that has any. A
+    // group of a running browser starts unticked, with "in use" in its name.
+    QList<QSScannedFilePtr> linuxBrowserGroups();
 
 private:
     enum class Listing {
@@ -28,4 +35,6 @@ private:
     QSScannedFilePtr browserGroup(const QString& bundleIdentifier, const QString& groupName,
                                   const QStringList& libraryPaths, Listing listing);
     QList<QSScannedFilePtr> entriesAt(const QString& path, Listing listing);
+    // The folder as one entry shown under `name`, when it is a real folder.
+    void appendFolder(const QString& path, const QString& name, QList<QSScannedFilePtr>* files);
 };
