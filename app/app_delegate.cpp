@@ -35,7 +35,7 @@ void AppDelegate::applicationWillFinishLaunching() {
     themes.registerTheme(SWDarkTheme::sharedTheme());
     if (QGuiApplication::primaryScreen() &&
         QGuiApplication::primaryScreen()->devicePixelRatio() > 1) {
-        QSettings settings;
+        QSettings& settings = SWUserDefaults::standardUserDefaults().userDefaults();
         settings.setValue(QLatin1String(kFontSmoothingKey), 0);
         settings.sync();
     }

@@ -3,6 +3,8 @@
 #include <QMessageBox>
 #include <QSettings>
 
+#include "base/sw_user_defaults.h"
+
 namespace {
 QString& registeredFeed() {
     static QString feed;
@@ -19,7 +21,10 @@ void SUUpdater::registerFeedDefault(const QString& formattedSecret) {
 }
 
 QUrl SUUpdater::feedURL() {
-    return QUrl(QSettings().value(QLatin1String(kFeedURLKey), registeredFeed()).toString());
+    return QUrl(SWUserDefaults::standardUserDefaults()
+                    .userDefaults()
+                    .value(QLatin1String(kFeedURLKey), registeredFeed())
+                    .toString());
 }
 
 void SUUpdater::checkForUpdates(QWidget* parent) {

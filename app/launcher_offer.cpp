@@ -7,7 +7,9 @@
 #include <QMessageBox>
 #include <QSaveFile>
 #include <QSettings>
+
 #include <QStandardPaths>
+#include "base/sw_user_defaults.h"
 
 namespace {
 
@@ -47,7 +49,11 @@ bool LauncherOffer::shouldOffer(const QString& executablePath) {
         QGuiApplication::platformName() == u"minimal") {
         return false;
     }
-    if (QSettings().value(QLatin1String(kDontAskKey)).toBool()) return false;
+    if (SWUserDefaults::standardUserDefaults()
+            .userDefaults()
+            .value(QLatin1String(kDontAskKey))
+            .toBool())
+        return false;
     return runsFromBuildFolder(executablePath) && !launcherInstalled();
 }
 
@@ -91,7 +97,7 @@ void LauncherOffer::offer(const QString& executablePath, QWidget* parent) {
         const bool accepted = box->clickedButton() == box->button(QMessageBox::Yes);
         if (accepted) installLauncher(executablePath);
         if (accepted || dontAsk->isChecked()) {
-            QSettings settings;
+            QSettings& settings = SWUserDefaults::standardUserDefaults().userDefaults();
             settings.setValue(QLatin1String(kDontAskKey), true);
             settings.sync();
         }
