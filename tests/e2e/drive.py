@@ -261,6 +261,27 @@ def switch_on(session, title, selected_text):
         raise Failure(f"after switching {title} on no row reads {expected!r}: {rows}")
 
 
+def text_under(session, heading):
+    """What the label after a heading label reads, as a screen reader goes on to it."""
+    label = session.find(pyatspi.ROLE_LABEL, heading)
+    if label is None:
+        return None
+    try:
+        return label.parent.getChildAtIndex(label.getIndexInParent() + 1).name
+    except GLib.Error:
+        return None
+
+
+def check_selection_shown(session, title, count, size_text):
+    """The totals strip and the category's pane say what switching it on selected."""
+    session.until(f"the strip to read SELECTED {size_text}",
+                  lambda: text_under(session, "SELECTED") == size_text, STEP_SECONDS)
+    summary = f"{count} items, {size_text}"
+    session.until(f"the pane of {title} to read {summary!r}",
+                  lambda: session.find(pyatspi.ROLE_LABEL, title)
+                  and session.find(pyatspi.ROLE_LABEL, summary), STEP_SECONDS)
+
+
 def remove_selection(session, size_text):
     session.find(pyatspi.ROLE_PUSH_BUTTON, REMOVE_BUTTON).queryAction().doAction(0)
     confirm = session.until(
@@ -303,6 +324,7 @@ def drive(session, args):
     check_sidebar(rows, titles, trash_size)
     answer_launcher_offer(session)
     switch_on(session, TRASH, trash_size)
+    check_selection_shown(session, TRASH, len(TRASH_FILES), trash_size)
     remove_selection(session, trash_size)
     check_disk(args.home)
 
