@@ -61,8 +61,10 @@ unset XDG_DATA_DIRS WAYLAND_DISPLAY XDG_CURRENT_DESKTOP XDG_SESSION_DESKTOP \
 export QT_QPA_PLATFORM=xcb QT_ACCESSIBILITY=1 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 export SWEEPWELL_MDSEARCH="$mdsearch"
 
-# The server writes its display number once it accepts connections.
-Xvfb -displayfd 5 -screen 0 1600x1200x24 -nolisten tcp 5>"$scratch/display" \
+# The server writes its display number once it accepts connections. Without -noreset it
+# resets whenever its last client leaves, as the bus launcher does right after setting its
+# property, and drops a client that connects meanwhile.
+Xvfb -displayfd 5 -screen 0 1600x1200x24 -nolisten tcp -noreset 5>"$scratch/display" \
     >"$scratch/xvfb.log" 2>&1 &
 xvfb_pid=$!
 polls=0
