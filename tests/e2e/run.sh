@@ -33,7 +33,7 @@ session_group=
 cleanup() {
     # The session runs in a process group of its own: the buses, the registry daemon and
     # the application go with it.
-    [ -n "$session_group" ] && kill -TERM -- "-$session_group" 2>/dev/null
+    [ -n "$session_group" ] && kill -TERM "-$session_group" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill -TERM "$xvfb_pid" 2>/dev/null
     wait 2>/dev/null
     rm -rf "$scratch"
