@@ -13,6 +13,7 @@ import re
 import subprocess
 import sys
 import time
+import traceback
 
 import gi
 
@@ -137,8 +138,16 @@ class Session:
         except GLib.Error:
             return None
 
+    def press(self, name, within=None):
+        button = self.find(pyatspi.ROLE_PUSH_BUTTON, name, within=within)
+        if button is None:
+            raise Failure(f"no button {name!r} is showing")
+        button.queryAction().doAction(0)
+
     def switch_cell(self, title):
         table = self.find(pyatspi.ROLE_TABLE, SIDEBAR)
+        if table is None:
+            raise Failure(f"the {SIDEBAR} table is gone")
         cells = table.queryTable()
         for row in range(cells.nRows):
             if cells.getAccessibleAt(row, 1).name.startswith(title + ", "):
@@ -231,7 +240,7 @@ def answer_launcher_offer(session):
     offer = session.find(pyatspi.ROLE_ALERT, "Sweepwell")
     if offer is None:
         return
-    session.find(pyatspi.ROLE_PUSH_BUTTON, "No", within=offer).queryAction().doAction(0)
+    session.press("No", within=offer)
     session.until("the launcher offer to close",
                   lambda: session.find(pyatspi.ROLE_ALERT, "Sweepwell") is None, STEP_SECONDS)
 
@@ -283,11 +292,10 @@ def check_selection_shown(session, title, count, size_text):
 
 
 def remove_selection(session, size_text):
-    session.find(pyatspi.ROLE_PUSH_BUTTON, REMOVE_BUTTON).queryAction().doAction(0)
-    confirm = session.until(
-        "the confirmation popover",
-        lambda: session.find(pyatspi.ROLE_PUSH_BUTTON, CONFIRM_BUTTON), STEP_SECONDS)
-    confirm.queryAction().doAction(0)
+    session.press(REMOVE_BUTTON)
+    session.until("the confirmation popover",
+                  lambda: session.find(pyatspi.ROLE_PUSH_BUTTON, CONFIRM_BUTTON), STEP_SECONDS)
+    session.press(CONFIRM_BUTTON)
 
     def completion_text():
         for node in descendants(session.application()):
@@ -348,7 +356,9 @@ def main():
         drive(session, args)
         print("passed")
         return 0
-    except (Failure, GLib.Error) as failure:
+    except Exception as failure:  # every way of failing shows the window as it was
+        if not isinstance(failure, Failure):
+            traceback.print_exc()
         print(f"FAILED: {failure}")
         app = session.application()
         print("The program's accessibility tree:" if app else "The program is not in the tree.")
