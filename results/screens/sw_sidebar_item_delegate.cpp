@@ -23,20 +23,34 @@ QFont themeFont(const char* key, const QFont& fallback) {
     return KPThemeManager::sharedManager().fontForKey(QLatin1String(key)).value_or(fallback);
 }
 
+// The control drawn into an image of its own, on nothing (a grab would lay the window's
+// background under it), at the pixel ratio of the painter's device.
+QPixmap stampImage(QWidget* stamp, const QPainter* painter) {
+    const qreal ratio = painter->device()->devicePixelRatioF();
+    QPixmap image(stamp->size() * ratio);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::transparent);
+    stamp->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
+}
+
 }  // namespace
 
 SWSidebarItemDelegate::SWSidebarItemDelegate(QObject* parent)
     : QStyledItemDelegate(parent),
       switchStamp_(new TGSwitch),
       spinnerStamp_(new PVThemableSpinningProgressIndicator) {
-    // Shown, but never on screen: a control lays its drawing out when it is shown.
-    for (QWidget* stamp :
-         {static_cast<QWidget*>(switchStamp_), static_cast<QWidget*>(spinnerStamp_)}) {
+    // A control lays its drawing out when it is shown: each is shown once, never on
+    // screen, at its size, then hidden again so that no window of it is left for the
+    // pointer or a screen reader to find.
+    const std::pair<QWidget*, QSize> stamps[] = {{switchStamp_, kSwitchSize},
+                                                 {spinnerStamp_, kSpinnerSize}};
+    for (const auto& [stamp, size] : stamps) {
         stamp->setAttribute(Qt::WA_DontShowOnScreen);
+        stamp->resize(size);
         stamp->show();
+        stamp->hide();
     }
-    switchStamp_->resize(kSwitchSize);
-    spinnerStamp_->resize(kSpinnerSize);
     spinnerStamp_->setUsesThreadedAnimation(false);
     spinnerStamp_->setTintColorKey(QStringLiteral("progressIndicatorColor"));
 }
@@ -150,13 +164,13 @@ void SWSidebarItemDelegate::paintSwitch(QPainter* painter, const QRect& cell,
     if (index.data(SWResultsSidebarModel::IsScanningRole).toBool()) {
         QRect spinner(QPoint(0, 0), kSpinnerSize);
         spinner.moveCenter(cell.center());
-        painter->drawPixmap(spinner.topLeft(), spinnerStamp_->grab());
+        painter->drawPixmap(spinner.topLeft(), stampImage(spinnerStamp_, painter));
         return;
     }
     if (!index.data(SWResultsSidebarModel::ShowsSwitchRole).toBool()) return;
     switchStamp_->setChecked(index.data(Qt::CheckStateRole).toInt() == Qt::Checked, false);
     switchStamp_->setEnabled(index.flags() & Qt::ItemIsUserCheckable);
-    painter->drawPixmap(switchRect(cell).topLeft(), switchStamp_->grab());
+    painter->drawPixmap(switchRect(cell).topLeft(), stampImage(switchStamp_, painter));
 }
 
 bool SWSidebarItemDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,

@@ -7,9 +7,9 @@ class TGSwitch;
 
 // Paints the sidebar's cells from the model: the category's image, its title with the
 // line of detail, its switch or, while it is scanning, a spinner; and the heading row.
-// The switch and the spinner are the kit's own controls, kept off screen and grabbed into
-// each cell (a grab paints with a painter of its own, so it works inside a window's grab
-// too), so the sidebar holds no widget per row. A click on a switch is resolved to
+// The switch and the spinner are the kit's own controls, kept off screen and drawn into
+// an image for each cell (with a painter of their own, so that it also works inside a
+// window's grab), so the sidebar holds no widget per row. A click on a switch is resolved to
 // the row under the pointer at the moment of the click.
 class SWSidebarItemDelegate : public QStyledItemDelegate {
     Q_OBJECT

@@ -96,7 +96,12 @@ protected:
         SWUserDefaults::standardUserDefaults().setSelectedStates(std::nullopt);
         window.resize(900, 600);
     }
-    void TearDown() override { SWDesktop::setShared(nullptr); }
+    void TearDown() override {
+        // A screen whose scan still runs must not report into the next test.
+        screen.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        SWDesktop::setShared(nullptr);
+    }
 
     // Loads the screen over the given categories and waits for the scan's end.
     void scan(QList<std::shared_ptr<QSScanItem>> items) {
@@ -269,7 +274,7 @@ TEST_F(ResultsScreenTest, Screenshots) {
         }));
         EXPECT_TRUE(window.grab().save(folder + "/results-confirmation-" + theme + ".png"));
         QTest::mouseClick(question, Qt::LeftButton);
-        ASSERT_TRUE(waitUntil([&] { return nextButton()->isEnabled(); }));
+        ASSERT_TRUE(waitUntil([&] { return nextButton()->isEnabled() && !question->isVisible(); }));
         screen->startScanningSelectedVolume();
         QApplication::processEvents();
         EXPECT_TRUE(window.grab().save(folder + "/results-scanning-" + theme + ".png"));
