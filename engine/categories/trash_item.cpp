@@ -161,17 +161,7 @@ QStringList QSTrashItem::paths() const {
 
 QStringList QSTrashItem::freedesktopTrashFolders() const {
     auto& disk = QSDiskUtilities::sharedInstance();
-    const QString uid = QString::number(disk.uid());
-    QStringList candidates{
-        platform::appendPathComponent(disk.baseDirectories().dataHome, QStringLiteral("Trash"))};
-    const auto volumes = platform::services().volumes;
-    for (const auto& volume :
-         volumes ? volumes->mountedVolumes() : QList<platform::MountedVolume>()) {
-        const QString shared = platform::appendPathComponent(volume.path, QStringLiteral(".Trash"));
-        if (isStickyFolder(shared)) candidates.append(platform::appendPathComponent(shared, uid));
-        candidates.append(
-            platform::appendPathComponent(volume.path, QStringLiteral(".Trash-") + uid));
-    }
+    const quint32 uid = quint32(disk.uid());
     // A trash reached by two paths (a volume mounted twice, the home on its own volume)
     // is listed once; so is one the design's folders already list.
     QSet<QPair<quint64, quint64>> seen;
@@ -180,12 +170,27 @@ QStringList QSTrashItem::freedesktopTrashFolders() const {
             seen.insert({identity->device, identity->inode});
     }
     QStringList folders;
-    for (const QString& candidate : candidates) {
-        if (!isUsersOwnWritableFolder(candidate, quint32(disk.uid()))) continue;
-        const auto identity = platform::identityOfItem(candidate);
-        if (!identity || seen.contains({identity->device, identity->inode})) continue;
+    const auto add = [&](const QString& folder) {
+        const auto identity = platform::identityOfItem(folder);
+        if (!identity || !identity->isDirectory()) return;
+        if (seen.contains({identity->device, identity->inode})) return;
         seen.insert({identity->device, identity->inode});
-        folders.append(candidate);
+        folders.append(folder);
+    };
+    // The home's trash is whoever owns the home's: a home of another machine has other
+    // user ids.
+    add(platform::appendPathComponent(disk.baseDirectories().dataHome, QStringLiteral("Trash")));
+    const auto volumes = platform::services().volumes;
+    for (const auto& volume :
+         volumes ? volumes->mountedVolumes() : QList<platform::MountedVolume>()) {
+        const QString shared = platform::appendPathComponent(volume.path, QStringLiteral(".Trash"));
+        const QString own = QStringLiteral(".Trash-") + QString::number(uid);
+        for (const QString& candidate :
+             {isStickyFolder(shared) ? platform::appendPathComponent(shared, QString::number(uid))
+                                     : QString(),
+              platform::appendPathComponent(volume.path, own)}) {
+            if (!candidate.isNull() && isUsersOwnWritableFolder(candidate, uid)) add(candidate);
+        }
     }
     return folders;
 }

@@ -56,10 +56,10 @@ public:
     bool hasDetails() const override { return true; }
     QSScanResultPtr actuallyScan() override;
 
-    // The freedesktop trash folders of this user that exist, each once: $XDG_DATA_HOME/Trash,
-    // then per mounted volume $topdir/.Trash/$uid (only below a sticky folder that is not a
-    // link, so that no other user can have put it there) and $topdir/.Trash-$uid, each a
-    // folder of the user's own that the user can write in.
+    // The freedesktop trash folders that exist, each once and none a link:
+    // $XDG_DATA_HOME/Trash, then per mounted volume $topdir/.Trash/$uid (only below a
+    // sticky folder that is not a link, so that no other user can have put it there) and
+    // $topdir/.Trash-$uid, each a folder of this user's own that the user can write in.
     QStringList freedesktopTrashFolders() const;
 
 private:

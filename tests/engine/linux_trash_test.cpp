@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QDir>
 #include <memory>
 
@@ -128,6 +129,26 @@ TEST_F(LinuxTrashTest, WhatChangedSinceTheScanStaysWithItsInfoFile) {
         failed.append(record->file()->path());
     failed.sort();
     EXPECT_EQ(failed, QStringList({changedEntry.path, changedInfo.info}));
+}
+
+// A home of another machine (an old disk) has other user ids, but its trash is still the
+// trash of the home being scanned; one that is a link is never followed.
+TEST_F(LinuxTrashTest, TheHomesTrashCountsWhoeverOwnsItButNotAsALink) {
+    if (!ScopedUnprivileged::runningAsRoot()) GTEST_SKIP() << "needs to give files away";
+    linux_home::trashFile(home, kHomeTrash, QStringLiteral("old.txt"),
+                          QStringLiteral("/home/someone/old.txt"), 3);
+    const QString trash = home.abs(kHomeTrash);
+    const uid_t someone = uid_t(ScopedUnprivileged::unprivilegedUid());
+    ASSERT_EQ(chown(platform::encodePath(trash).constData(), someone, someone), 0);
+    EXPECT_EQ(fileNamesOf(scanTrash()->detailArray()), QStringList{QStringLiteral("old.txt")});
+
+    const QString moved = home.abs(QStringLiteral("Moved"));
+    ASSERT_TRUE(QDir().rename(trash, moved));
+    home.symlink(kHomeTrash, moved);
+    const auto result = scanTrash();
+    EXPECT_TRUE(result->detailArray().isEmpty());
+    EXPECT_TRUE(deleteNow(result)->failedFiles().isEmpty());
+    EXPECT_TRUE(exists(moved + QStringLiteral("/files/old.txt")));
 }
 
 TEST_F(LinuxTrashTest, VolumeTrashesAreTheUsersOwnAndOnlyBelowAStickyFolder) {
