@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "engine/categories/login_item_file.h"
+#include "engine/categories/trash_item.h"
 #include "engine/scan_totals.h"
 #include "platform/file_path.h"
 #include "results/memory_formatter.h"
@@ -173,6 +174,12 @@ void writeFile(JsonWriter& json, const QSScannedFilePtr& file) {
         json.value(item->helperBundleID());
         json.key(QStringLiteral("helperPath"));
         json.value(item->helperPath());
+    }
+    if (const auto* trashed = dynamic_cast<const QSTrashedFile*>(file.get())) {
+        json.key(QStringLiteral("originalPath"));
+        json.value(trashed->originalPath());
+        json.key(QStringLiteral("deletionDate"));
+        json.value(isoDate(trashed->deletionDate()));
     }
     if (file->isGroup()) {
         json.key(QStringLiteral("files"));

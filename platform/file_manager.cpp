@@ -35,8 +35,10 @@ Error anotherFileSystem(const QString& path) {
     Error error = Error::fromErrno(EXDEV, path);
     error.description = QStringLiteral("\u201c%1\u201d is another mounted file system.").arg(path);
     error.underlying = std::make_shared<const Error>(
-        Error{Error::Domain::POSIX, EXDEV,
-              QStringLiteral("Another mounted file system, which removal never enters"), {}});
+        Error{Error::Domain::POSIX,
+              EXDEV,
+              QStringLiteral("Another mounted file system, which removal never enters"),
+              {}});
     return error;
 }
 
@@ -48,6 +50,10 @@ bool lstatAt(const OpenedParent& item, struct statx* st) {
 bool isMountPoint(const OpenedParent& item) {
     return mountIdOf(item.parent.get(), item.name.constData(), AT_SYMLINK_NOFOLLOW) !=
            mountIdOf(item.parent.get(), "", AT_EMPTY_PATH);
+}
+
+bool isDotOrDotDot(const char* name) {
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
 QDateTime dateFrom(const struct statx_timestamp& t) {
@@ -165,6 +171,22 @@ std::optional<FileIdentity> identityOfItem(const QString& path) {
     return FileIdentity::fromStatx(st);
 }
 
+std::optional<ItemOwnership> ownershipOfItem(const QString& path) {
+    const OpenedParent item = openParentBeneathAnchor(path);
+    struct statx st;
+    if (item.error != 0 || statx(item.parent.get(), item.name.constData(), AT_SYMLINK_NOFOLLOW,
+                                 STATX_TYPE | STATX_MODE | STATX_UID, &st) != 0) {
+        return std::nullopt;
+    }
+    return ItemOwnership{st.stx_uid, st.stx_mode};
+}
+
+bool isWritableFolder(const QString& path) {
+    int error = 0;
+    const UniqueFd dir = openFolderBeneathAnchor(path, &error);
+    return dir.valid() && faccessat(dir.get(), ".", W_OK, AT_EACCESS) == 0;
+}
+
 bool fileExistsAtPath(const QString& path) {
     struct stat st;
     return !path.isEmpty() && ::stat(encodePath(path).constData(), &st) == 0;
@@ -227,7 +249,7 @@ void removeScannedItem(const QString& path, const FileIdentity& scanned,
     if (dir.valid()) removeOpenedDirectory(item, dir, path, false, failures);
 }
 
-bool listDirectory(const QString& path, std::vector<DirectoryEntry>* entries) {
+bool listDirectory(const QString& path, std::vector<DirectoryEntry>* entries, HiddenNames hidden) {
     int error = 0;
     UniqueFd fd = openFolderBeneathAnchor(path, &error);
     if (!fd.valid()) return false;
@@ -236,7 +258,8 @@ bool listDirectory(const QString& path, std::vector<DirectoryEntry>* entries) {
     const int dirFd = fd.get();
     fd.release();  // the stream owns it now
     while (const struct dirent* d = readdir(dir)) {
-        if (d->d_name[0] == '.') continue;
+        if (isDotOrDotDot(d->d_name)) continue;
+        if (d->d_name[0] == '.' && hidden == HiddenNames::Skip) continue;
         struct statx st;
         if (statx(dirFd, d->d_name, AT_SYMLINK_NOFOLLOW, FileIdentity::kStatxMask | STATX_BTIME,
                   &st) != 0) {

@@ -28,6 +28,16 @@ ItemKind itemKind(const QString& path, int* error = nullptr);
 // What is at the path itself now, as removal compares it; nothing when it is missing.
 std::optional<FileIdentity> identityOfItem(const QString& path);
 
+// The owner and the mode (type and permission bits) of the item at the path itself.
+struct ItemOwnership {
+    quint32 owner = 0;
+    quint32 mode = 0;
+};
+std::optional<ItemOwnership> ownershipOfItem(const QString& path);
+// Whether this process may create and remove entries in the folder at the path, as the
+// system answers it (a read-only mount may not be written, whatever its modes say).
+bool isWritableFolder(const QString& path);
+
 // The error for an errno of these operations, or for our own refusals (folder_anchors.h).
 Error errorFor(int err, const QString& path);
 
@@ -68,9 +78,11 @@ struct DirectoryEntry {
     FileIdentity identity;
 };
 
+enum class HiddenNames { Skip, Include };
 // The direct entries of a folder, in the order the file system gives them, without
-// the names that begin with a period. False when the folder cannot be read.
-bool listDirectory(const QString& path, std::vector<DirectoryEntry>* entries);
+// the names that begin with a period unless asked. False when the folder cannot be read.
+bool listDirectory(const QString& path, std::vector<DirectoryEntry>* entries,
+                   HiddenNames hidden = HiddenNames::Skip);
 
 // The creation and content modification dates of the item at the path itself (a link's
 // own dates), with the same stand-in for a missing creation date as listDirectory, and

@@ -12,12 +12,17 @@
 namespace platform {
 
 Services linuxServices() {
-    return Services{
-        std::make_shared<LinuxHomeFolder>(),        std::make_shared<LinuxVolumeList>(),
-        std::make_shared<InotifyFileCoordinator>(), std::make_shared<DesktopNotificationGate>(),
-        std::make_shared<LinuxWorkspace>(),         std::make_shared<ToolMetadataSearch>(),
-        std::make_shared<XdgAutostartLoginItems>(), std::make_shared<SystemdUserJobs>(),
-        std::make_shared<LinuxLaunchControl>()};
+    return Services{std::make_shared<LinuxHomeFolder>(),
+                    std::make_shared<LinuxVolumeList>(),
+                    std::make_shared<InotifyFileCoordinator>(),
+                    std::make_shared<DesktopNotificationGate>(),
+                    std::make_shared<LinuxWorkspace>(),
+                    std::make_shared<ToolMetadataSearch>(),
+                    std::make_shared<XdgAutostartLoginItems>(),
+                    std::make_shared<SystemdUserJobs>(),
+                    std::make_shared<LinuxLaunchControl>(),
+                    std::make_shared<ProcOpenFiles>(),
+                    std::make_shared<DpkgPackages>()};
 }
 
 Services& services() {

@@ -6,8 +6,10 @@
 #include <memory>
 #include <optional>
 
+#include "platform/debian_packages.h"
 #include "platform/login_items.h"
 #include "platform/metadata_search.h"
+#include "platform/open_files.h"
 #include "platform/workspace.h"
 
 // The host services the engine calls on, each behind a small interface with a Linux
@@ -66,6 +68,8 @@ struct Services {
     std::shared_ptr<SessionLoginItems> loginItems;
     std::shared_ptr<UserJobs> userJobs;
     std::shared_ptr<LaunchControl> launchControl;
+    std::shared_ptr<OpenFiles> openFiles;
+    std::shared_ptr<DebianPackages> debianPackages;
 };
 
 // The services in use. Set them up before work starts (the CLI and tests do); the

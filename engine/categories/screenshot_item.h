@@ -2,8 +2,9 @@
 
 #include "engine/categories/spotlight_search.h"
 
-// Screen captures anywhere in the home folder outside its Library folder. Found files
-// start deselected.
+// Screen captures anywhere in the home folder outside its Library folder, and everything
+// the desktop's own capture tools saved in their folders (Pictures/Screenshots,
+// Videos/Screencasts), recordings included. Found files start deselected.
 class QSScreenshotItem : public QSSpotlightScanItem {
 public:
     static std::shared_ptr<QSScanItem> item() { return std::make_shared<QSScreenshotItem>(); }
@@ -15,9 +16,12 @@ public:
     QString path() const override;
 
     SpotlightListing findLargeFiles();
+    // The files saved directly in the capture tools' folders, in the user's (perhaps
+    // translated) picture and video folders.
+    static QStringList captureFolderFiles();
 
 protected:
-    SpotlightListing spotlightPaths() override { return findLargeFiles(); }
+    SpotlightListing spotlightPaths() override;
     QString pathMarker() const override { return kPathMarkerLarge; }
     bool skipsLibraryFolder() const override { return true; }
 };

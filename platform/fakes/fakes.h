@@ -42,8 +42,39 @@ private:
 
 // Services for a test: the given home folder, no volumes, a fake
 // coordinator, no notification centre, a workspace without applications
-// (a FakeWorkspace, see fake_workspace.h) and a search index that lists nothing
-// (a FakeMetadataSearch, see fake_metadata_search.h).
+// (a FakeWorkspace, see fake_workspace.h), a search index that lists nothing
+// (a FakeMetadataSearch, see fake_metadata_search.h), no open files and no Debian
+// packages.
 Services fakeServices(const QString& home);
+
+// Files held open by the processes the test names.
+class FakeOpenFiles : public OpenFiles {
+public:
+    explicit FakeOpenFiles(QStringList paths = {}) : paths_(std::move(paths)) {}
+    QStringList openFilePaths() const override { return paths_; }
+
+private:
+    QStringList paths_;
+};
+
+// Package files and installed packages as the test sets them.
+class FakeDebianPackages : public DebianPackages {
+public:
+    void setPackageOfFile(const QString& path, const DebianPackage& package) {
+        files_.append({path, package});
+    }
+    void setInstalled(QList<DebianPackage> installed) { installed_ = std::move(installed); }
+    std::optional<DebianPackage> packageOfFile(const QString& path) const override {
+        for (const auto& [file, package] : files_) {
+            if (file == path) return package;
+        }
+        return std::nullopt;
+    }
+    QList<DebianPackage> installedPackages() const override { return installed_; }
+
+private:
+    QList<std::pair<QString, DebianPackage>> files_;
+    QList<DebianPackage> installed_;
+};
 
 }  // namespace platform::fakes

@@ -55,6 +55,27 @@ bool isInstallerName(std::string_view name) {
     return extensionIsOneOf(name, {"pkg", "mpkg"});
 }
 
+// The installers and disk images by extension, with the MIME type the database gives
+// them: the answer when the database is missing (XDG_DATA_DIRS can hide it) or does not
+// know the extension (shell installers, Flatpak references).
+struct KnownExtension {
+    std::string_view extension;
+    std::string_view kind;
+    std::string_view contentType;
+};
+constexpr KnownExtension kKnownExtensions[] = {
+    {"deb", kKindInstallerPackage, "application/vnd.debian.binary-package"},
+    {"rpm", kKindInstallerPackage, "application/x-rpm"},
+    {"msi", kKindInstallerPackage, "application/x-msi"},
+    {"flatpak", kKindInstallerPackage, "application/vnd.flatpak"},
+    {"flatpakref", kKindInstallerPackage, "application/vnd.flatpak.ref"},
+    {"snap", kKindInstallerPackage, "application/vnd.snap"},
+    {"run", kKindInstallerPackage, "application/x-makeself"},
+    {"dmg", kKindDiskImage, "application/x-apple-diskimage"},
+    {"iso", kKindDiskImage, "application/x-cd-image"},
+    {"img", kKindDiskImage, "application/x-raw-disk-image"},
+};
+
 bool isDiskImageType(const QMimeType& type) {
     return type.inherits(QStringLiteral("application/x-apple-diskimage")) ||
            type.inherits(QStringLiteral("application/x-raw-disk-image"));
@@ -67,6 +88,8 @@ bool isInstallerType(const QMimeType& type) {
         QStringLiteral("application/x-msi"),
         QStringLiteral("application/vnd.flatpak"),
         QStringLiteral("application/vnd.snap"),
+        QStringLiteral("application/vnd.flatpak.ref"),
+        QStringLiteral("application/x-makeself"),
     };
     return std::any_of(installers.begin(), installers.end(),
                        [&](const QString& name) { return type.inherits(name); });
@@ -207,13 +230,26 @@ KindResolver::KindInfo KindResolver::resolve(std::string_view name, ItemType typ
     const QMimeType mime = database_.mimeTypeForFile(
         QString::fromUtf8(name.data(), qsizetype(name.size())), QMimeDatabase::MatchExtension);
     const std::string mimeName = mime.name().toStdString();
+    if (isDiskImageType(mime)) return {std::string(kKindDiskImage), mimeName};
+    if (isInstallerType(mime)) return {std::string(kKindInstallerPackage), mimeName};
+    if (type != ItemType::Package) {
+        if (const auto known = kindFromExtension(name)) return *known;
+    }
     if (mimeName == kOctetStream) {
         if (type == ItemType::Package) return {"Package", "com.apple.package"};
         return {"Document", mimeName};
     }
-    if (isDiskImageType(mime)) return {std::string(kKindDiskImage), mimeName};
-    if (isInstallerType(mime)) return {std::string(kKindInstallerPackage), mimeName};
     return {mime.comment().toStdString(), mimeName};
+}
+
+std::optional<KindResolver::KindInfo> kindFromExtension(std::string_view name) {
+    const std::string_view extension = extensionOf(name);
+    for (const KnownExtension& known : kKnownExtensions) {
+        if (equalsIgnoringCase(extension, known.extension)) {
+            return KindResolver::KindInfo{std::string(known.kind), std::string(known.contentType)};
+        }
+    }
+    return std::nullopt;
 }
 
 bool isScreenshotName(std::string_view name) {

@@ -63,6 +63,10 @@ private:
     KindInfo application_;
 };
 
+// The kind of an installer or disk image known by its extension alone (".deb", ".snap",
+// ".run", ".iso", ...); nothing for other names.
+std::optional<KindResolver::KindInfo> kindFromExtension(std::string_view name);
+
 // Screen captures, recognised without a desktop search service of their own:
 //  - by name: the default file names of common screenshot tools, with an image extension
 //    (png, jpg, jpeg, webp, heic, tif, tiff, bmp, gif):
