@@ -99,27 +99,33 @@ QByteArray benchFolder(int argc, char** argv) {
 
 }  // namespace
 
-QByteArray syntheticHome(int argc, char** argv) {
-    const QByteArray home = benchFolder(argc, argv) + "/sweepwell-bench-home";
+QByteArray reusableHome(int argc, char** argv, const char* name, int files,
+                        const std::function<void(const QByteArray& home)>& build) {
+    const QByteArray home = benchFolder(argc, argv) + "/" + name;
     // The stamp is written last: a home without it was cut short and is made again.
     const QByteArray stamp = home + ".complete";
     if (QFile::exists(QString::fromUtf8(stamp))) {
-        std::printf("reusing the synthetic home of %d files in %s\n", kSyntheticHomeFiles,
-                    home.constData());
+        std::printf("reusing the home of %d files in %s\n", files, home.constData());
         return home;
     }
-    std::printf("building a synthetic home of %d files in %s\n", kSyntheticHomeFiles,
-                home.constData());
+    std::printf("building a home of %d files in %s\n", files, home.constData());
     QDir(QString::fromUtf8(home)).removeRecursively();
     const double took = seconds([&] {
         makeFolder(home);
-        for (const Area& area : kAreas)
-            buildArea(home, area);
+        build(home);
     });
     makeSizedFile(stamp, 0);
     std::printf("built in %.1fs; it stays for the next runs (remove %s and %s to reclaim it)\n",
                 took, home.constData(), stamp.constData());
     return home;
+}
+
+QByteArray syntheticHome(int argc, char** argv) {
+    return reusableHome(argc, argv, "sweepwell-bench-home", kSyntheticHomeFiles,
+                        [](const QByteArray& home) {
+                            for (const Area& area : kAreas)
+                                buildArea(home, area);
+                        });
 }
 
 QByteArray scratchFolder(int argc, char** argv, const char* prefix) {

@@ -20,10 +20,13 @@ double commandSeconds(const QByteArray& command);
 QByteArray scratchFolder(int argc, char** argv, const char* prefix);
 // Creates a file of `size` bytes (holes, no data written); exits when it cannot.
 void makeSizedFile(const QByteArray& path, off_t size);
+// A home built by `build` in the bench folder under `name` once, and reused by every later
+// run that finds it complete, so that the benchmarks of one session measure the same tree.
+// `files` is only told to the person running the benchmark.
+QByteArray reusableHome(int argc, char** argv, const char* name, int files,
+                        const std::function<void(const QByteArray& home)>& build);
 // A home of 300,000 small files (0 to 4 KiB, no data written) in a few thousand folders,
-// spread over the places the categories look in and over plain folders. It is built once
-// in the bench folder and reused by every later run that finds it complete, so that the
-// benchmarks of one session measure the same tree.
+// spread over the places the categories look in and over plain folders; reusable as above.
 QByteArray syntheticHome(int argc, char** argv);
 constexpr int kSyntheticHomeFiles = 300000;
 
