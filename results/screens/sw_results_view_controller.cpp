@@ -131,6 +131,8 @@ void SWResultsViewController::applyThemeKeys() {
 void SWResultsViewController::startScanningSelectedVolume() {
     reloadData();
     enableNextButtonIfNeeded();
+    // The totals of the last scan go with its rows.
+    updateTotalLabels();
     const quint64 generation = ++scanGeneration_;
     QPointer<SWResultsViewController> weakSelf(this);
     dispatch::dispatchAfter(kScanDelaySeconds, [weakSelf, generation] {

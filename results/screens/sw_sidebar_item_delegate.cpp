@@ -104,7 +104,7 @@ void SWSidebarItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem&
             paintTitle(painter, option.rect, index, selected);
             break;
         case SWResultsSidebarModel::EnableColumn:
-            paintSwitch(painter, option.rect, index);
+            paintSwitch(painter, option.rect, index, selected);
             break;
     }
 }
@@ -160,10 +160,13 @@ void SWSidebarItemDelegate::paintTitle(QPainter* painter, const QRect& cell,
 }
 
 void SWSidebarItemDelegate::paintSwitch(QPainter* painter, const QRect& cell,
-                                        const QModelIndex& index) const {
+                                        const QModelIndex& index, bool selected) const {
     if (index.data(SWResultsSidebarModel::IsScanningRole).toBool()) {
         QRect spinner(QPoint(0, 0), kSpinnerSize);
         spinner.moveCenter(cell.center());
+        // White fins on a selected row, the theme's colour elsewhere.
+        spinnerStamp_->setBackgroundStyle(
+            selected ? PVThemableSpinningProgressIndicator::kEmphasizedBackgroundStyle : 0);
         painter->drawPixmap(spinner.topLeft(), stampImage(spinnerStamp_, painter));
         return;
     }

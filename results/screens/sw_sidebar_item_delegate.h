@@ -44,7 +44,8 @@ private:
     void paintImage(QPainter* painter, const QRect& cell, const QModelIndex& index) const;
     void paintTitle(QPainter* painter, const QRect& cell, const QModelIndex& index,
                     bool selected) const;
-    void paintSwitch(QPainter* painter, const QRect& cell, const QModelIndex& index) const;
+    void paintSwitch(QPainter* painter, const QRect& cell, const QModelIndex& index,
+                     bool selected) const;
 
     TGSwitch* switchStamp_;
     PVThemableSpinningProgressIndicator* spinnerStamp_;
