@@ -65,15 +65,19 @@ public:
     }
     void setInstalled(QList<DebianPackage> installed) { installed_ = std::move(installed); }
     std::optional<DebianPackage> packageOfFile(const QString& path) const override {
+        filesRead_.append(path);
         for (const auto& [file, package] : files_) {
             if (file == path) return package;
         }
         return std::nullopt;
     }
     QList<DebianPackage> installedPackages() const override { return installed_; }
+    // The files whose control fields were asked for.
+    const QStringList& filesRead() const { return filesRead_; }
 
 private:
     QList<std::pair<QString, DebianPackage>> files_;
+    mutable QStringList filesRead_;
     QList<DebianPackage> installed_;
 };
 

@@ -109,9 +109,9 @@ TEST(LinuxScreenshots, ACaptureFoundBothWaysIsListedOnce) {
 
 TEST(LinuxInstallers, FlatpakSnapAndShellInstallersAndInstalledDebianPackages) {
     FixtureHome home;
-    for (const char* name :
-         {"org.gimp.GIMP.flatpakref", "app.flatpak", "tool_1.0_amd64.snap", "setup.run",
-          "curl_8.0_amd64.deb", "vim_9.0_amd64.deb", "Tool.AppImage", "notes.txt"}) {
+    for (const char* name : {"org.gimp.GIMP.flatpakref", "app.flatpak", "tool_1.0_amd64.snap",
+                             "setup.run", "curl_8.0_amd64.deb", "vim_9.0_amd64.deb",
+                             "zoom_6.1_amd64.deb", "Tool.AppImage", "notes.txt"}) {
         home.file(QStringLiteral("Downloads/") + name, 3);
     }
     SearchPlatform platform(home.path());
@@ -123,9 +123,12 @@ TEST(LinuxInstallers, FlatpakSnapAndShellInstallersAndInstalledDebianPackages) {
 
     const QSScanResultPtr result = scanNow(QSDMGItem::item());
 
-    EXPECT_EQ(sortedNames(result), (QStringList{"app.flatpak", "curl_8.0_amd64.deb (installed)",
-                                                "org.gimp.GIMP.flatpakref", "setup.run",
-                                                "tool_1.0_amd64.snap", "vim_9.0_amd64.deb"}));
+    EXPECT_EQ(sortedNames(result),
+              (QStringList{"app.flatpak", "curl_8.0_amd64.deb (installed)",
+                           "org.gimp.GIMP.flatpakref", "setup.run", "tool_1.0_amd64.snap",
+                           "vim_9.0_amd64.deb", "zoom_6.1_amd64.deb"}));
+    // Each read starts a dpkg-deb: a package that is not installed is never read.
+    EXPECT_EQ(packages->filesRead().size(), 2);
     // The name only tells; the path is still the file's.
     EXPECT_EQ(entryNamed(result, "curl_8.0_amd64.deb (installed)")->path(),
               home.abs("Downloads/curl_8.0_amd64.deb"));
