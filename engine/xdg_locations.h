@@ -16,7 +16,7 @@ struct BaseDirectories {
 };
 
 // The user's variables count only for the process's own home and only when they hold an
-// absolute path (the specification ignores relative ones); another home (a disk of
+// absolute path (the Base Directory specification ignores relative ones); another home (a disk of
 // another machine) uses the defaults inside it.
 BaseDirectories baseDirectoriesForHome(
     const QString& home,
