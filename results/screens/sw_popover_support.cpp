@@ -52,10 +52,13 @@ void styleButtons(QWidget* view) {
 }  // namespace
 
 void swTerminateApplication() {
-    if (terminator())
+    if (terminator()) {
         terminator()();
-    else
-        QCoreApplication::quit();
+        return;
+    }
+    // Not quit(): with a GUI, Qt's quit() first asks every window to close, and the main
+    // window answers a close with the question whether to quit.
+    QCoreApplication::exit(0);
 }
 
 void swSetTerminateApplication(std::function<void()> terminate) {

@@ -7,7 +7,7 @@
 // Ends the program, as the quit buttons of the popovers ask. Tests put a recorder in its
 // place so that they see the request without quitting.
 void swTerminateApplication();
-// Replaces what swTerminateApplication does; null puts QCoreApplication::quit back.
+// Replaces what swTerminateApplication does; null puts the ending of the event loop back.
 void swSetTerminateApplication(std::function<void()> terminate);
 
 // Readies a popover's form: gives every drawn button its look, named in the form by the

@@ -30,6 +30,7 @@ MAX_TREE_DEPTH = 40
 
 REMOVE_BUTTON = "Remove Selected Files"
 CONFIRM_BUTTON = "Remove"
+QUIT_BUTTON = "Quit"
 SIDEBAR = "Categories"
 SCANNING = "Scanning..."
 HEADING = "NOTHING FOUND"
@@ -324,6 +325,17 @@ def check_disk(home):
             raise Failure(f"{relative} was not to be touched, but is gone or changed")
 
 
+def quit_from_completion(session, process):
+    """Quit ends the program cleanly, after a scan that played its sound and a removal."""
+    session.press(QUIT_BUTTON)
+    try:
+        status = process.wait(STEP_SECONDS)
+    except subprocess.TimeoutExpired:
+        raise Failure("the program did not end after Quit") from None
+    if status != 0:
+        raise Failure(f"the program ended with status {status} after Quit")
+
+
 def drive(session, args):
     titles = category_titles(args.source)
     trash_size = formatted_size(sum(TRASH_FILES.values()))
@@ -335,6 +347,7 @@ def drive(session, args):
     check_selection_shown(session, TRASH, len(TRASH_FILES), trash_size)
     remove_selection(session, trash_size)
     check_disk(args.home)
+    quit_from_completion(session, session.process)
 
 
 def main():
