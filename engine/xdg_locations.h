@@ -3,8 +3,8 @@
 #include <QProcessEnvironment>
 #include <QString>
 
-// The folders a Linux desktop keeps things in, for the home folder being scanned: those
-// of the freedesktop Base Directory specification and the user's own folders of
+// The folders a Linux desktop keeps things in, for the home folder being scanned: the
+// XDG base folders (cache, config, data, state) and the user's own folders of
 // xdg-user-dirs (often translated: "Téléchargements").
 namespace xdg {
 
@@ -16,8 +16,8 @@ struct BaseDirectories {
 };
 
 // The user's variables count only for the process's own home and only when they hold an
-// absolute path (the Base Directory specification ignores relative ones); another home (a disk of
-// another machine) uses the defaults inside it.
+// absolute path (XDG tools ignore relative ones); another home (a disk of another
+// machine) uses the defaults inside it.
 BaseDirectories baseDirectoriesForHome(
     const QString& home,
     const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
