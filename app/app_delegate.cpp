@@ -16,8 +16,6 @@
 #include "app/telemetry/msac_crashes.h"
 #include "appearance/desktop_color_scheme.h"
 #include "appearance/kp_theme_manager.h"
-#include "appearance/sw_dark_theme.h"
-#include "appearance/sw_light_theme.h"
 #include "appearance/theme_selection.h"
 #include "base/sw_user_defaults.h"
 #include "results/screens/sw_about_popover_view_controller.h"
@@ -30,9 +28,7 @@ void AppDelegate::applicationWillFinishLaunching() {
     if (LauncherOffer::shouldOffer(QCoreApplication::applicationFilePath())) {
         LauncherOffer::offer(QCoreApplication::applicationFilePath(), nullptr);
     }
-    KPThemeManager& themes = KPThemeManager::sharedManager();
-    themes.registerTheme(SWLightTheme::sharedTheme());
-    themes.registerTheme(SWDarkTheme::sharedTheme());
+    SWThemeSelection::registerThemes();
     if (QGuiApplication::primaryScreen() &&
         QGuiApplication::primaryScreen()->devicePixelRatio() > 1) {
         QSettings& settings = SWUserDefaults::standardUserDefaults().userDefaults();

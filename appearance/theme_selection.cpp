@@ -7,9 +7,19 @@
 
 #include "appearance/kp_theme_manager.h"
 #include "appearance/rl_helpers.h"
+#include "appearance/sw_dark_theme.h"
 
 const QStringList SWThemeSelection::kThemeClassNames = {QStringLiteral("SWLightTheme"),
                                                         QStringLiteral("SWDarkTheme")};
+
+void SWThemeSelection::registerThemes() {
+    static const bool registered = [] {
+        KPThemeManager::sharedManager().registerTheme(SWLightTheme::sharedTheme());
+        KPThemeManager::sharedManager().registerTheme(SWDarkTheme::sharedTheme());
+        return true;
+    }();
+    Q_UNUSED(registered);
+}
 
 SWThemeSelection::SWThemeSelection(SWUserDefaults& defaults, DesktopColorScheme& scheme,
                                    QObject* parent)

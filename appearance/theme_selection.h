@@ -16,6 +16,10 @@ public:
     // After the application's palette changes, the desktop may still be switching over.
     static constexpr int kPaletteSettleDelayMs = 1000;
 
+    // Registers the shared light theme, then the dark one, with the theme manager; later
+    // calls do nothing.
+    static void registerThemes();
+
     SWThemeSelection(SWUserDefaults& defaults, DesktopColorScheme& scheme,
                      QObject* parent = nullptr);
 

@@ -104,7 +104,13 @@ void SWResultsViewController::configureSidebar() {
     connect(&model_, &QAbstractItemModel::rowsMoved, this, placeHeading);
     connect(&model_, &QAbstractItemModel::modelReset, this, placeHeading);
     spinnerTimer_.setInterval(QRKSpinningProgressIndicator::kFrameIntervalMs);
-    connect(&spinnerTimer_, &QTimer::timeout, this, [this] { tableView_->viewport()->update(); });
+    // Only the column of the spinners changes from frame to frame.
+    connect(&spinnerTimer_, &QTimer::timeout, this, [this] {
+        const int column = SWResultsSidebarModel::EnableColumn;
+        tableView_->viewport()->update(tableView_->columnViewportPosition(column), 0,
+                                       tableView_->columnWidth(column),
+                                       tableView_->viewport()->height());
+    });
 }
 
 void SWResultsViewController::applyThemeKeys() {

@@ -123,12 +123,19 @@ void SWSidebarItemDelegate::paintGroup(QPainter* painter, const QStyleOptionView
 
 void SWSidebarItemDelegate::paintImage(QPainter* painter, const QRect& cell,
                                        const QModelIndex& index) const {
-    const QString name = index.data(SWResultsSidebarModel::IconNameRole).toString();
-    SWCategoryTexts::loadResources();
-    const QIcon icon(QStringLiteral(":/results/%1.svg").arg(name));
     QRect target(0, 0, kImageSize, kImageSize);
     target.moveCenter(cell.center());
-    icon.paint(painter, target);
+    iconNamed(index.data(SWResultsSidebarModel::IconNameRole).toString()).paint(painter, target);
+}
+
+// The sidebar is drawn again for every frame of its spinners: each image is read once.
+const QIcon& SWSidebarItemDelegate::iconNamed(const QString& name) const {
+    auto found = icons_.find(name);
+    if (found == icons_.end()) {
+        SWCategoryTexts::loadResources();
+        found = icons_.insert(name, QIcon(QStringLiteral(":/results/%1.svg").arg(name)));
+    }
+    return *found;
 }
 
 void SWSidebarItemDelegate::paintTitle(QPainter* painter, const QRect& cell,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHash>
+#include <QIcon>
 #include <QStyledItemDelegate>
 
 class PVThemableSpinningProgressIndicator;
@@ -42,11 +44,13 @@ private:
     void paintGroup(QPainter* painter, const QStyleOptionViewItem& option,
                     const QModelIndex& index) const;
     void paintImage(QPainter* painter, const QRect& cell, const QModelIndex& index) const;
+    const QIcon& iconNamed(const QString& name) const;
     void paintTitle(QPainter* painter, const QRect& cell, const QModelIndex& index,
                     bool selected) const;
     void paintSwitch(QPainter* painter, const QRect& cell, const QModelIndex& index,
                      bool selected) const;
 
+    mutable QHash<QString, QIcon> icons_;
     TGSwitch* switchStamp_;
     PVThemableSpinningProgressIndicator* spinnerStamp_;
 };

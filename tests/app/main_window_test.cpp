@@ -9,8 +9,7 @@
 #include "app/sw_main_window_controller.h"
 #include "appearance/kp_theme_manager.h"
 #include "appearance/kp_yosemite_button.h"
-#include "appearance/sw_dark_theme.h"
-#include "appearance/sw_light_theme.h"
+#include "appearance/theme_selection.h"
 #include "results/screens/sw_about_popover_view_controller.h"
 #include "results/screens/sw_desktop.h"
 #include "results/screens/sw_popover_support.h"
@@ -36,12 +35,8 @@ protected:
     std::shared_ptr<BeepCounter> desktop = std::make_shared<BeepCounter>();
 
     void SetUp() override {
-        KPThemeManager& themes = KPThemeManager::sharedManager();
-        if (themes.registeredThemes().isEmpty()) {
-            themes.registerTheme(SWLightTheme::sharedTheme());
-            themes.registerTheme(SWDarkTheme::sharedTheme());
-        }
-        themes.changeTheme("SWLightTheme");
+        SWThemeSelection::registerThemes();
+        KPThemeManager::sharedManager().changeTheme("SWLightTheme");
         swSetTerminateApplication([this] { ++terminations; });
         SWDesktop::setShared(desktop);
         SWQuitPopoverViewController::setSuppressQuitAlert(false);

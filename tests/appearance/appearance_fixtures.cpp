@@ -4,16 +4,11 @@
 #include <QWidget>
 
 #include "appearance/kp_theme_manager.h"
-#include "appearance/sw_dark_theme.h"
+#include "appearance/theme_selection.h"
 #include "base/notification_center.h"
 
 void useTheme(const char* className) {
-    static const bool registered = [] {
-        KPThemeManager::sharedManager().registerTheme(SWLightTheme::sharedTheme());
-        KPThemeManager::sharedManager().registerTheme(SWDarkTheme::sharedTheme());
-        return true;
-    }();
-    Q_UNUSED(registered);
+    SWThemeSelection::registerThemes();
     KPThemeManager::sharedManager().changeTheme(QString::fromLatin1(className));
 }
 

@@ -6,26 +6,13 @@
 #include <QJsonObject>
 #include <QProcess>
 
+#include "tests/cli/cli_run.h"
 #include "tests/support/fixture_home.h"
 #include "tests/support/linux_home_apps.h"
 
 using namespace linux_home_apps;
 
 namespace {
-
-struct CliRun {
-    int status;
-    QByteArray out;
-    QByteArray err;
-};
-
-CliRun runCli(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(SWEEPWELL_CLI_PATH), arguments);
-    process.closeWriteChannel();
-    EXPECT_TRUE(process.waitForFinished(120000));
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-}
 
 QStringList fileNamesIn(const QByteArray& scanJson, const QString& key) {
     QStringList names;

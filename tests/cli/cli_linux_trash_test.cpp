@@ -4,25 +4,11 @@
 #include <QProcess>
 
 #include "platform/file_path.h"
+#include "tests/cli/cli_run.h"
 #include "tests/support/fixture_home.h"
 #include "tests/support/linux_home_trash.h"
 
 namespace {
-
-struct CliRun {
-    int status;
-    QByteArray out;
-    QByteArray err;
-};
-
-CliRun runCli(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(SWEEPWELL_CLI_PATH), arguments);
-    process.closeWriteChannel();
-    process.waitForFinished(120000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput(), process.readAllStandardError()};
-}
 
 // The home's freedesktop trash through the command line: listed by the names the files had,
 // removed with their info files, and the user's own file of the same name left alone.

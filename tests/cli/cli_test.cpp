@@ -8,24 +8,10 @@
 #include "cli/report.h"
 #include "engine/json_writer.h"
 #include "platform/file_path.h"
+#include "tests/cli/cli_run.h"
 #include "tests/support/fixture_home.h"
 
 namespace {
-
-struct CliRun {
-    int status;
-    QByteArray out;
-    QByteArray err;
-};
-
-CliRun runCli(const QStringList& arguments, const QByteArray& input = QByteArray()) {
-    QProcess process;
-    process.start(QStringLiteral(SWEEPWELL_CLI_PATH), arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    EXPECT_TRUE(process.waitForFinished(60000));
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-}
 
 TEST(JsonWriter, EscapesControlsAndKeepsUndecodableBytesRecoverable) {
     JsonWriter json;

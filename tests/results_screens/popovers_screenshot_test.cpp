@@ -7,8 +7,8 @@
 #include "appearance/kp_view.h"
 #include "appearance/kp_yosemite_button.h"
 #include "appearance/qrk_spinning_progress_indicator.h"
-#include "appearance/sw_dark_theme.h"
 #include "appearance/tg_switch.h"
+#include "appearance/theme_selection.h"
 #include "results/screens/sw_about_popover_view_controller.h"
 #include "results/screens/sw_finished_popover_view_controller.h"
 #include "results/screens/sw_popover_support.h"
@@ -20,12 +20,7 @@
 namespace {
 
 void useTheme(bool dark) {
-    static const bool registered = [] {
-        KPThemeManager::sharedManager().registerTheme(SWLightTheme::sharedTheme());
-        KPThemeManager::sharedManager().registerTheme(SWDarkTheme::sharedTheme());
-        return true;
-    }();
-    Q_UNUSED(registered);
+    SWThemeSelection::registerThemes();
     KPThemeManager::sharedManager().changeTheme(dark ? "SWDarkTheme" : "SWLightTheme");
 }
 

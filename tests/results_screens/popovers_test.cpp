@@ -13,8 +13,8 @@
 #include "appearance/kp_theme_manager.h"
 #include "appearance/kp_yosemite_button.h"
 #include "appearance/qrk_spinning_progress_indicator.h"
-#include "appearance/sw_dark_theme.h"
 #include "appearance/tg_switch.h"
+#include "appearance/theme_selection.h"
 #include "base/sw_user_defaults.h"
 #include "engine/disk_utilities.h"
 #include "platform/file_path.h"
@@ -32,12 +32,7 @@
 namespace {
 
 void useTheme(bool dark) {
-    static const bool registered = [] {
-        KPThemeManager::sharedManager().registerTheme(SWLightTheme::sharedTheme());
-        KPThemeManager::sharedManager().registerTheme(SWDarkTheme::sharedTheme());
-        return true;
-    }();
-    Q_UNUSED(registered);
+    SWThemeSelection::registerThemes();
     KPThemeManager::sharedManager().changeTheme(dark ? "SWDarkTheme" : "SWLightTheme");
 }
 

@@ -9,9 +9,8 @@
 
 #include "appearance/kp_theme_manager.h"
 #include "appearance/kp_yosemite_button.h"
-#include "appearance/sw_dark_theme.h"
-#include "appearance/sw_light_theme.h"
 #include "appearance/tg_switch.h"
+#include "appearance/theme_selection.h"
 #include "base/sw_user_defaults.h"
 #include "platform/file_path.h"
 #include "results/screens/ln_table_view.h"
@@ -75,12 +74,8 @@ private:
 };
 
 void useTheme(bool dark) {
-    KPThemeManager& themes = KPThemeManager::sharedManager();
-    if (themes.registeredThemes().isEmpty()) {
-        themes.registerTheme(SWLightTheme::sharedTheme());
-        themes.registerTheme(SWDarkTheme::sharedTheme());
-    }
-    themes.changeTheme(dark ? "SWDarkTheme" : "SWLightTheme");
+    SWThemeSelection::registerThemes();
+    KPThemeManager::sharedManager().changeTheme(dark ? "SWDarkTheme" : "SWLightTheme");
 }
 
 class ResultsScreenTest : public ::testing::Test {

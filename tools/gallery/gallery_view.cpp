@@ -16,8 +16,8 @@
 #include "appearance/kp_yosemite_button.h"
 #include "appearance/pv_progress_view.h"
 #include "appearance/qrk_spinning_progress_indicator.h"
-#include "appearance/sw_dark_theme.h"
 #include "appearance/tg_switch.h"
+#include "appearance/theme_selection.h"
 #include "tools/gallery/gallery_widgets.h"
 
 namespace {
@@ -60,12 +60,8 @@ Variant variant(const char* name) {
 }  // namespace
 
 void galleryUseTheme(bool dark) {
-    KPThemeManager& themes = KPThemeManager::sharedManager();
-    if (themes.registeredThemes().isEmpty()) {
-        themes.registerTheme(SWLightTheme::sharedTheme());
-        themes.registerTheme(SWDarkTheme::sharedTheme());
-    }
-    themes.changeTheme(dark ? "SWDarkTheme" : "SWLightTheme");
+    SWThemeSelection::registerThemes();
+    KPThemeManager::sharedManager().changeTheme(dark ? "SWDarkTheme" : "SWLightTheme");
 }
 
 GalleryView::GalleryView(QWidget* parent) : KPThemableView(parent) {
