@@ -42,13 +42,8 @@ QString timeFormatWithSeconds(const QLocale& locale) {
 
 }  // namespace
 
-SWDetailTableModel::SWDetailTableModel(const QString& key, QObject* parent)
-    : QAbstractTableModel(parent), key_(key), variant_(variantForKey(key)) {
-    if (variant_ == Variant::Dates) {
-        sortOption_ = SortByDate;
-        sortDirection_ = Ascending;
-    }
-}
+SWDetailTableModel::SWDetailTableModel(Variant variant, QObject* parent)
+    : QAbstractTableModel(parent), variant_(variant) {}
 
 SWDetailTableModel::Variant SWDetailTableModel::variantForKey(const QString& key) {
     if (key == QLatin1String(kUnusedAppsKey) || key == QLatin1String(kScreenshotsKey)) {
@@ -60,6 +55,7 @@ SWDetailTableModel::Variant SWDetailTableModel::variantForKey(const QString& key
 
 void SWDetailTableModel::setRow(const SWResultRowPtr& row) {
     row_ = row;
+    key_ = row ? row->key() : QString();
     isScanning_ = row && row->isScanning();
     setDetailArray(row ? sortedDataArray(row->details()) : QList<QSScannedFilePtr>());
 }

@@ -50,15 +50,16 @@ public:
     static constexpr char kLastUsedHeader[] = "Last Used";
     static constexpr char kDateModifiedHeader[] = "Date Modified";
 
-    // The table of the category with that key, in the order it opens with: largest
-    // first; oldest first for the categories judged by age; switched-on login items first.
-    explicit SWDetailTableModel(const QString& key, QObject* parent = nullptr);
+    // Sorted largest first (switched-on first for the login items) until told otherwise.
+    explicit SWDetailTableModel(Variant variant, QObject* parent = nullptr);
 
     static Variant variantForKey(const QString& key);
     Variant variant() const { return variant_; }
-    const QString& key() const { return key_; }
 
     SWResultRowPtr row() const { return row_.lock(); }
+    // The category of the row; it decides which date an entry is judged by and how dates
+    // read.
+    const QString& key() const { return key_; }
     // Takes the row's entries in the current order and whether it is still scanning.
     void setRow(const SWResultRowPtr& row);
     bool isScanning() const { return isScanning_; }
@@ -101,8 +102,8 @@ signals:
 private:
     void setDetailArray(QList<QSScannedFilePtr> files);
 
+    Variant variant_;
     QString key_;
-    Variant variant_ = Variant::Standard;
     std::weak_ptr<SWResultRow> row_;
     QList<QSScannedFilePtr> detailArray_;
     bool isScanning_ = false;

@@ -167,8 +167,12 @@ void SWResultsViewController::reloadData() {
     }
     delegate_->setSpinning(true);
     spinnerTimer_.start();
-    // The pane never keeps a screen of the last scan: its rows are gone.
-    if (!shownKey.isNull()) tableView_->selectRow(model_.indexOfKey(shownKey));
+    // The pane never keeps a screen of the last scan: its rows are gone, and a tick there
+    // would not reach the entries the next removal works on.
+    if (!shownKey.isNull()) {
+        tableView_->selectRow(model_.indexOfKey(shownKey));
+        pushDetailViewController(detailViewControllers_.value(shownKey));
+    }
 }
 
 void SWResultsViewController::scanItemFinished(const QSScanResultPtr& result) {

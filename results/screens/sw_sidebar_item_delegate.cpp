@@ -23,54 +23,29 @@ QFont themeFont(const char* key, const QFont& fallback) {
     return KPThemeManager::sharedManager().fontForKey(QLatin1String(key)).value_or(fallback);
 }
 
-// The control drawn into an image of its own, on nothing (a grab would lay the window's
-// background under it), at the pixel ratio of the painter's device.
-QPixmap stampImage(QWidget* stamp, const QPainter* painter) {
-    const qreal ratio = painter->device()->devicePixelRatioF();
-    QPixmap image(stamp->size() * ratio);
-    image.setDevicePixelRatio(ratio);
-    image.fill(Qt::transparent);
-    stamp->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
-}
-
 }  // namespace
 
 SWSidebarItemDelegate::SWSidebarItemDelegate(QObject* parent)
     : QStyledItemDelegate(parent),
-      switchStamp_(new TGSwitch),
-      spinnerStamp_(new PVThemableSpinningProgressIndicator) {
-    // A control lays its drawing out when it is shown: each is shown once, never on
-    // screen, at its size, then hidden again so that no window of it is left for the
-    // pointer or a screen reader to find.
-    const std::pair<QWidget*, QSize> stamps[] = {{switchStamp_, kSwitchSize},
-                                                 {spinnerStamp_, kSpinnerSize}};
-    for (const auto& [stamp, size] : stamps) {
-        stamp->setAttribute(Qt::WA_DontShowOnScreen);
-        stamp->resize(size);
-        stamp->show();
-        stamp->hide();
-    }
-    spinnerStamp_->setUsesThreadedAnimation(false);
-    spinnerStamp_->setTintColorKey(QStringLiteral("progressIndicatorColor"));
-}
-
-SWSidebarItemDelegate::~SWSidebarItemDelegate() {
-    delete switchStamp_;
-    delete spinnerStamp_;
+      switchStamp_(new TGSwitch, kSwitchSize),
+      spinnerStamp_(new PVThemableSpinningProgressIndicator, kSpinnerSize),
+      switch_(static_cast<TGSwitch*>(switchStamp_.control())),
+      spinner_(static_cast<PVThemableSpinningProgressIndicator*>(spinnerStamp_.control())) {
+    spinner_->setUsesThreadedAnimation(false);
+    spinner_->setTintColorKey(QStringLiteral("progressIndicatorColor"));
 }
 
 void SWSidebarItemDelegate::setSpinning(bool spinning) {
-    if (spinning == spinnerStamp_->isAnimating()) return;
+    if (spinning == spinner_->isAnimating()) return;
     if (spinning) {
-        spinnerStamp_->startAnimation();
+        spinner_->startAnimation();
     } else {
-        spinnerStamp_->stopAnimation();
+        spinner_->stopAnimation();
     }
 }
 
 bool SWSidebarItemDelegate::isSpinning() const {
-    return spinnerStamp_->isAnimating();
+    return spinner_->isAnimating();
 }
 
 QRect SWSidebarItemDelegate::switchRect(const QRect& cell) {
@@ -169,18 +144,16 @@ void SWSidebarItemDelegate::paintTitle(QPainter* painter, const QRect& cell,
 void SWSidebarItemDelegate::paintSwitch(QPainter* painter, const QRect& cell,
                                         const QModelIndex& index, bool selected) const {
     if (index.data(SWResultsSidebarModel::IsScanningRole).toBool()) {
-        QRect spinner(QPoint(0, 0), kSpinnerSize);
-        spinner.moveCenter(cell.center());
         // White fins on a selected row, the theme's colour elsewhere.
-        spinnerStamp_->setBackgroundStyle(
+        spinner_->setBackgroundStyle(
             selected ? PVThemableSpinningProgressIndicator::kEmphasizedBackgroundStyle : 0);
-        painter->drawPixmap(spinner.topLeft(), stampImage(spinnerStamp_, painter));
+        spinnerStamp_.paintCentred(painter, cell);
         return;
     }
     if (!index.data(SWResultsSidebarModel::ShowsSwitchRole).toBool()) return;
-    switchStamp_->setChecked(index.data(Qt::CheckStateRole).toInt() == Qt::Checked, false);
-    switchStamp_->setEnabled(index.flags() & Qt::ItemIsUserCheckable);
-    painter->drawPixmap(switchRect(cell).topLeft(), stampImage(switchStamp_, painter));
+    switch_->setChecked(index.data(Qt::CheckStateRole).toInt() == Qt::Checked, false);
+    switch_->setEnabled(index.flags() & Qt::ItemIsUserCheckable);
+    switchStamp_.paintCentred(painter, cell);
 }
 
 bool SWSidebarItemDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,

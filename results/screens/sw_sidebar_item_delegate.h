@@ -4,15 +4,15 @@
 #include <QIcon>
 #include <QStyledItemDelegate>
 
+#include "results/screens/sw_control_stamp.h"
+
 class PVThemableSpinningProgressIndicator;
 class TGSwitch;
 
 // Paints the sidebar's cells from the model: the category's image, its title with the
 // line of detail, its switch or, while it is scanning, a spinner; and the heading row.
-// The switch and the spinner are the kit's own controls, kept off screen and drawn into
-// an image for each cell (with a painter of their own, so that it also works inside a
-// window's grab), so the sidebar holds no widget per row. A click on a switch is resolved to
-// the row under the pointer at the moment of the click.
+// The switch and the spinner are the kit's own controls, stamped into each cell. A click
+// on a switch is resolved to the row under the pointer at the moment of the click.
 class SWSidebarItemDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
@@ -22,7 +22,6 @@ public:
     static constexpr QSize kSpinnerSize{16, 16};
 
     explicit SWSidebarItemDelegate(QObject* parent = nullptr);
-    ~SWSidebarItemDelegate() override;
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
@@ -51,6 +50,8 @@ private:
                      bool selected) const;
 
     mutable QHash<QString, QIcon> icons_;
-    TGSwitch* switchStamp_;
-    PVThemableSpinningProgressIndicator* spinnerStamp_;
+    SWControlStamp switchStamp_;
+    SWControlStamp spinnerStamp_;
+    TGSwitch* switch_;
+    PVThemableSpinningProgressIndicator* spinner_;
 };

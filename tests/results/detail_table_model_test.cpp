@@ -66,7 +66,7 @@ protected:
 TEST_F(DetailTableModelTest, OpensLargestFirstAndHeaderClicksSortByNameThenSize) {
     auto row = rowOf(QStringLiteral("caches"),
                      {file("banana", 20), file("Apple", 300), file("cherry", 20), file("", 5)});
-    SWDetailTableModel model(row->key());
+    SWDetailTableModel model(SWDetailTableModel::variantForKey(row->key()));
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     model.setRow(row);
     EXPECT_EQ(model.sortOption(), SWDetailTableModel::SortBySize);
@@ -88,7 +88,7 @@ TEST_F(DetailTableModelTest, OpensLargestFirstAndHeaderClicksSortByNameThenSize)
               u"/home/u/Apple");
 }
 
-TEST_F(DetailTableModelTest, AgeCategoriesOpenOldestFirstWithTheirOwnDates) {
+TEST_F(DetailTableModelTest, AgeCategoriesSortByTheirOwnDatesAndShowThem) {
     auto oldApp = file("Old.app", 10);
     oldApp->setLastUsedDate(day(2023, 1, 5));
     oldApp->setModificationDate(day(2025, 1, 1));
@@ -96,9 +96,9 @@ TEST_F(DetailTableModelTest, AgeCategoriesOpenOldestFirstWithTheirOwnDates) {
     newApp->setLastUsedDate(day(2024, 3, 9));
     auto neverUsed = file("Never.app", 30);
     auto apps = rowOf(QStringLiteral("unused-apps"), {newApp, neverUsed, oldApp});
-    SWDetailTableModel appsModel(apps->key());
+    SWDetailTableModel appsModel(SWDetailTableModel::variantForKey(apps->key()));
+    appsModel.setSort(SWDetailTableModel::SortByDate, SWDetailTableModel::Ascending);
     appsModel.setRow(apps);
-    EXPECT_EQ(appsModel.sortOption(), SWDetailTableModel::SortByDate);
     EXPECT_EQ(names(appsModel), (QStringList{"Never.app", "Old.app", "New.app"}));
     EXPECT_EQ(appsModel.index(0, SWDetailTableModel::DateColumn).data().toString(), u"---");
     EXPECT_EQ(appsModel.index(1, SWDetailTableModel::DateColumn).data().toString(), u"Jan 5, 2023");
@@ -110,7 +110,8 @@ TEST_F(DetailTableModelTest, AgeCategoriesOpenOldestFirstWithTheirOwnDates) {
     auto second = file("Screenshot 2.png", 10);
     second->setModificationDate(day(2024, 5, 1, 15));
     auto shots = rowOf(QStringLiteral("screenshots"), {second, first});
-    SWDetailTableModel shotsModel(shots->key());
+    SWDetailTableModel shotsModel(SWDetailTableModel::variantForKey(shots->key()));
+    shotsModel.setSort(SWDetailTableModel::SortByDate, SWDetailTableModel::Ascending);
     shotsModel.setRow(shots);
     EXPECT_EQ(names(shotsModel), (QStringList{"Screenshot 1.png", "Screenshot 2.png"}));
     EXPECT_EQ(shotsModel.index(1, SWDetailTableModel::DateColumn).data().toString(),
@@ -124,7 +125,7 @@ TEST_F(DetailTableModelTest, AgeCategoriesOpenOldestFirstWithTheirOwnDates) {
 TEST_F(DetailTableModelTest, TickingAFileSwitchesItsCategoryOnButClearingNeverOff) {
     auto row = rowOf(QStringLiteral("downloads"), {file("a", 10), file("b", 20)});
     ASSERT_FALSE(row->selected());
-    SWDetailTableModel model(row->key());
+    SWDetailTableModel model(SWDetailTableModel::variantForKey(row->key()));
     model.setRow(row);
     QSignalSpy changes(&model, &SWDetailTableModel::selectionChanged);
 
@@ -147,7 +148,7 @@ TEST_F(DetailTableModelTest, TickingAFileSwitchesItsCategoryOnButClearingNeverOf
 
 TEST_F(DetailTableModelTest, SelectAllAndDeselectAllLeaveTheCategorySwitchAlone) {
     auto row = rowOf(QStringLiteral("downloads"), {file("a", 10), file("b", 20, true)});
-    SWDetailTableModel model(row->key());
+    SWDetailTableModel model(SWDetailTableModel::variantForKey(row->key()));
     model.setRow(row);
     QSignalSpy changes(&model, &SWDetailTableModel::dataChanged);
 
@@ -173,7 +174,7 @@ TEST_F(DetailTableModelTest, LoginItemsSwitchAtOnceSortByStateAndAreNeverSwitche
     gamma->setFileSize(1);
     gamma->QSScannedFile::setSelected(true);
     auto row = rowOf(QString::fromLatin1(SWResultRow::kLoginItemsKey), {beta, alpha, gamma});
-    SWDetailTableModel model(row->key());
+    SWDetailTableModel model(SWDetailTableModel::variantForKey(row->key()));
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     model.setRow(row);
     EXPECT_EQ(names(model), (QStringList{"gamma", "alpha", "beta"}));
@@ -196,7 +197,7 @@ TEST_F(DetailTableModelTest, LoginItemsSwitchAtOnceSortByStateAndAreNeverSwitche
 
 TEST_F(DetailTableModelTest, AListWhoseRowIsGoneOrAnIndexOutsideItIsNeverEdited) {
     auto kept = file("kept", 10);
-    SWDetailTableModel model(QStringLiteral("caches"));
+    SWDetailTableModel model(SWDetailTableModel::Variant::Standard);
     {
         auto row = rowOf(QStringLiteral("caches"), {kept});
         model.setRow(row);
@@ -209,7 +210,7 @@ TEST_F(DetailTableModelTest, AListWhoseRowIsGoneOrAnIndexOutsideItIsNeverEdited)
     model.handleSelectionOption(false);
     EXPECT_FALSE(kept->selected());
 
-    SWDetailTableModel empty(QStringLiteral("caches"));
+    SWDetailTableModel empty(SWDetailTableModel::Variant::Standard);
     QAbstractItemModelTester tester(&empty, QAbstractItemModelTester::FailureReportingMode::Fatal);
     empty.setRow(rowOf(QStringLiteral("caches"), {}));
     EXPECT_EQ(empty.rowCount(), 0);

@@ -26,6 +26,7 @@
 #include "results/screens/sw_quit_popover_view_controller.h"
 #include "results/screens/sw_selection_popover_controller.h"
 #include "results/screens/sw_time_machine_popover_view_controller.h"
+#include "tests/results_screens/recording_desktop.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/folder_fixtures.h"
 
@@ -35,13 +36,6 @@ void useTheme(bool dark) {
     SWThemeSelection::registerThemes();
     KPThemeManager::sharedManager().changeTheme(dark ? "SWDarkTheme" : "SWLightTheme");
 }
-
-class RecordingDesktop : public SWDesktop {
-public:
-    QList<QUrl> opened;
-    void openURL(const QUrl& url) override { opened.append(url); }
-    void beep() override {}
-};
 
 // Every popover test sees the addresses opened and the requests to quit, and nothing
 // opens a browser or ends the test program.

@@ -20,25 +20,10 @@
 #include "results/screens/sw_results_view_controller.h"
 #include "results/screens/sw_sidebar_item_delegate.h"
 #include "results/screens/sw_time_machine_popover_view_controller.h"
+#include "tests/results_screens/recording_desktop.h"
 #include "tests/support/fixture_home.h"
 
 namespace {
-
-// What the screen asked of the desktop.
-class RecordingDesktop : public SWDesktop {
-public:
-    QStringList notifications;
-    int sounds = 0;
-    int attention = 0;
-    int beeps = 0;
-    void openURL(const QUrl&) override {}
-    void beep() override { ++beeps; }
-    void postNotification(const QString& title, const QString& body) override {
-        notifications << title + "|" + body;
-    }
-    void playSound(const QUrl&) override { ++sounds; }
-    void requestAttention(QWidget*) override { ++attention; }
-};
 
 // A category that lists the files it is given, under a folder of the test.
 class ListedItem : public QSScanItem {
