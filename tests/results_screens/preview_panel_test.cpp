@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDBusContext>
 #include <QDBusMessage>
+#include <QDataStream>
 #include <QDir>
 #include <QKeyEvent>
 #include <QMediaPlayer>
@@ -115,18 +116,20 @@ protected:
         return entry(path(name));
     }
 
-    // A short silent PCM wave.
+    // Half a second of silence: 8 kHz, 8-bit mono PCM.
     QSScannedFilePtr wave(const QString& name) {
-        QByteArray data(8000, '\0');
-        QByteArray wav = "RIFF";
-        const auto le32 = [](quint32 v) {
-            return QByteArray::fromRawData(reinterpret_cast<const char*>(&v), 4);
-        };
-        const auto le16 = [](quint16 v) {
-            return QByteArray::fromRawData(reinterpret_cast<const char*>(&v), 2);
-        };
-        wav += le32(36 + data.size()) + "WAVEfmt " + le32(16) + le16(1) + le16(1) + le32(8000) +
-               le32(8000) + le16(1) + le16(8) + "data" + le32(data.size()) + data;
+        const QByteArray samples(4000, '\x80');
+        QByteArray wav;
+        QDataStream out(&wav, QIODevice::WriteOnly);
+        out.setByteOrder(QDataStream::LittleEndian);
+        out.writeRawData("RIFF", 4);
+        out << quint32(36 + samples.size());
+        out.writeRawData("WAVEfmt ", 8);
+        out << quint32(16) << quint16(1) << quint16(1) << quint32(8000) << quint32(8000)
+            << quint16(1) << quint16(8);
+        out.writeRawData("data", 4);
+        out << quint32(samples.size());
+        out.writeRawData(samples.constData(), int(samples.size()));
         return write(name, wav);
     }
 
@@ -371,6 +374,7 @@ TEST_F(PreviewPanelTest, APreviewerThatFailsLeavesTheEntryToOurWindow) {
 }
 
 void saveScreenshot(SWPreviewPanel& panel, const QString& name, bool dark) {
+    QApplication::processEvents();
     QApplication::processEvents();
     QImage image(panel.size() * 2, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(2);
