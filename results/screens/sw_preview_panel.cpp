@@ -46,7 +46,9 @@ SWPreviewPanel* SWPreviewPanel::sharedPreviewPanel() {
     QPointer<SWPreviewPanel>& panel = sharedPanel();
     if (!panel) {
         panel = new SWPreviewPanel(QDBusConnection::sessionBus());
-        QObject::connect(qApp, &QCoreApplication::aboutToQuit, panel, &QObject::deleteLater);
+        // Deleted at once: no event loop runs after quitting to honour a deleteLater.
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp,
+                         [] { delete sharedPanel().data(); });
     }
     return panel;
 }
