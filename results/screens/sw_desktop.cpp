@@ -4,8 +4,11 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
 #include <QDesktopServices>
 #include <QSoundEffect>
+
+#include "platform/file_path.h"
 
 namespace {
 
@@ -28,11 +31,31 @@ void SWDesktop::openURL(const QUrl& url) {
     QDesktopServices::openUrl(url);
 }
 
+void SWDesktop::revealFile(const QString& path) {
+    QDBusMessage show = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.FileManager1"),
+        QStringLiteral("/org/freedesktop/FileManager1"),
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
+    show << QStringList{QString::fromLatin1(SWFileURI(path))} << QString();
+    // The bus answers at once with an error when no file manager is registered or
+    // activatable; one that hangs is given up on after the timeout.
+    auto* watcher =
+        new QDBusPendingCallWatcher(bus_.asyncCall(show, kRevealTimeoutMs), &pendingCalls_);
+    const QUrl folder = QUrl::fromEncoded(SWFileURI(platform::deletingLastPathComponent(path)));
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [this, watcher, folder] {
+        watcher->deleteLater();
+        if (watcher->isError()) openURL(folder);
+    });
+}
+
 void SWDesktop::beep() {
     QApplication::beep();
 }
 
-SWDesktop::SWDesktop() = default;
+SWDesktop::SWDesktop() : SWDesktop(QDBusConnection::sessionBus()) {}
+
+SWDesktop::SWDesktop(const QDBusConnection& bus) : bus_(bus) {}
+
 SWDesktop::~SWDesktop() = default;
 
 void SWDesktop::postNotification(const QString& title, const QString& body) {
@@ -44,7 +67,7 @@ void SWDesktop::postNotification(const QString& title, const QString& body) {
     notify << QGuiApplication::applicationDisplayName() << quint32(0) << icon << title << body
            << QStringList() << QVariantMap() << qint32(-1);
     // Sent without waiting: a desktop without the service simply shows nothing.
-    QDBusConnection::sessionBus().asyncCall(notify);
+    bus_.asyncCall(notify);
 }
 
 void SWDesktop::playSound(const QUrl& sound) {
@@ -55,4 +78,8 @@ void SWDesktop::playSound(const QUrl& sound) {
 
 void SWDesktop::requestAttention(QWidget* window) {
     QApplication::alert(window);
+}
+
+QByteArray SWFileURI(const QString& path) {
+    return "file://" + platform::encodePath(path).toPercentEncoding("/");
 }

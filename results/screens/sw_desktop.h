@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDBusConnection>
+#include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QUrl>
@@ -8,13 +10,16 @@
 class QSoundEffect;
 class QWidget;
 
-// What the screens ask of the desktop: opening a web address in the browser, the beep,
-// notifications with their sound, and asking for the user's attention. One instance
+// What the screens ask of the desktop: opening a web address in the browser, showing a
+// file in the file manager, the beep, notifications with their sound, and asking for the
+// user's attention. One instance
 // serves the program; tests put a recorder in its place so that nothing opens a browser
 // or reaches the user's notification area.
 class SWDesktop {
 public:
     SWDesktop();
+    // Desktop services are asked for on that bus instead of the session bus.
+    explicit SWDesktop(const QDBusConnection& bus);
     virtual ~SWDesktop();
 
     static SWDesktop& shared();
@@ -22,6 +27,11 @@ public:
     static void setShared(std::shared_ptr<SWDesktop> desktop);
 
     virtual void openURL(const QUrl& url);
+    // Shows the file selected in the file manager (FileManager1 on the bus); without one,
+    // or when it fails or does not answer within kRevealTimeoutMs, opens the folder that
+    // holds the file instead. Never waits for the answer.
+    virtual void revealFile(const QString& path);
+    static constexpr int kRevealTimeoutMs = 5000;
     virtual void beep();
     // A notification through the desktop's notification service on the session bus;
     // nothing when there is none.
@@ -32,6 +42,10 @@ public:
     virtual void requestAttention(QWidget* window);
 
 private:
+    QDBusConnection bus_;
+    // Parent of the pending calls: an answer that arrives after this object is gone is
+    // dropped with it.
+    QObject pendingCalls_;
     // Owned by the application object: a sound outliving it (this object is a static)
     // would be torn down after the audio backend is gone.
     QPointer<QSoundEffect> sound_;
@@ -47,3 +61,7 @@ inline constexpr char kMoreAppsQuery[] = "ref=moreapps";
 inline constexpr char kBackupAdvice[] =
     "https://help.gnome.org/users/gnome-help/stable/backup-why.html";
 }  // namespace SWWebAddress
+
+// The file:// address of a path, built from its bytes: a name that is not valid UTF-8
+// keeps its bytes, percent-encoded, where QUrl::fromLocalFile would lose them.
+QByteArray SWFileURI(const QString& path);
