@@ -380,8 +380,8 @@ QSScannedFilePtr SWDetailViewController::previewItem() {
 
 bool SWDetailViewController::previewPanelHandleKeyEvent(QKeyEvent* event) {
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
+    // The panel asks for the entry again once the table has moved.
     QCoreApplication::sendEvent(tableView_, event);
-    if (SWPreviewPanel* panel = controlledPreviewPanel()) panel->reloadData();
     return true;
 }
 

@@ -108,8 +108,17 @@ SWPreviewPanel::Kind SWPreviewPanel::shownKind() const {
     return content_ ? content_->kind() : Kind::None;
 }
 
+QString SWPreviewPanel::shownPath() const {
+    const QSScannedFilePtr item = shownItem_.lock();
+    return content_ && item ? item->path() : QString();
+}
+
+// A key moves the list's selection, which asks for the entry, and its press and release
+// ask again: the same entry is loaded once.
 void SWPreviewPanel::showItem(const QSScannedFilePtr& item) {
+    if (item && content_ && item == shownItem_.lock()) return;
     clearContent();
+    shownItem_ = item;
     setWindowTitle(item ? item->previewItemTitle() : QString());
     if (!item) return;
     const QMargins margins = background_->layout()->contentsMargins();

@@ -55,6 +55,8 @@ public:
     // What is shown now; None while the desktop's previewer shows the entry.
     Kind shownKind() const;
     SWPreviewContent* content() const { return content_; }
+    // The path of the entry our window shows; empty when it shows none.
+    QString shownPath() const;
     bool usesDesktopPreviewer() const { return usesDesktopPreviewer_; }
 
 protected:
@@ -73,4 +75,5 @@ private:
     bool usesDesktopPreviewer_ = false;
     KPThemableView* background_;
     SWPreviewContent* content_ = nullptr;
+    std::weak_ptr<QSScannedFile> shownItem_;
 };
