@@ -46,12 +46,15 @@ QList<QSScannedFilePtr> entries() {
 class TrivialModel : public QAbstractTableModel {
 public:
     TrivialModel() : values_(kRows) {
-        for (int i = 0; i < kRows; ++i) values_[i] = (i * 7919) % kRows;
+        for (int i = 0; i < kRows; ++i)
+            values_[i] = (i * 7919) % kRows;
     }
     int rowCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : kRows;
     }
-    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 5; }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : 5;
+    }
     QVariant data(const QModelIndex& index, int role) const override {
         if (role != Qt::DisplayRole) return {};
         return QString::number(values_[index.row()] + index.column());
@@ -150,7 +153,7 @@ int main(int argc, char** argv) {
     report("show", ours.showMs, floor.showMs, 200);
     report("re-sort by name", ours.resortMs, floor.resortMs, 250);
     report("longest scroll frame", ours.longestFrameMs, floor.longestFrameMs, 16);
-    std::printf("%-22s %9.1f bytes per row   goal <= 64   %s\n", "heap of the screen",
-                bytesPerRow, bytesPerRow <= 64 ? "met" : "MISSED");
+    std::printf("%-22s %9.1f bytes per row   goal <= 64   %s\n", "heap of the screen", bytesPerRow,
+                bytesPerRow <= 64 ? "met" : "MISSED");
     return 0;
 }

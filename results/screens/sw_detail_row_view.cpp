@@ -61,27 +61,27 @@ void SWDetailRowView::paint(QPainter* painter, const QStyleOptionViewItem& optio
         painter->fillRect(option.rect, themeColor("detailTableSelectedBackgroundColor"));
     }
     switch (index.column()) {
-    case SWDetailTableModel::ImageColumn:
-        paintImage(painter, option.rect, index);
-        break;
-    case SWDetailTableModel::NameColumn: {
-        const bool revealed = index.row() == revealedRow_;
-        const QRect text = revealed ? option.rect.adjusted(
-                                          0, 0, -(kRevealButtonSize.width() + kCellMargin), 0)
-                                    : option.rect;
-        paintText(painter, text, index, Qt::AlignLeft);
-        if (revealed) paintRevealButton(painter, option.rect);
-        break;
-    }
-    case SWDetailTableModel::SizeColumn:
-        paintText(painter, option.rect, index, Qt::AlignRight);
-        break;
-    case SWDetailTableModel::DateColumn:
-        paintText(painter, option.rect, index, Qt::AlignLeft);
-        break;
-    case SWDetailTableModel::CheckBoxColumn:
-        paintCheck(painter, option, index);
-        break;
+        case SWDetailTableModel::ImageColumn:
+            paintImage(painter, option.rect, index);
+            break;
+        case SWDetailTableModel::NameColumn: {
+            const bool revealed = index.row() == revealedRow_;
+            const QRect text =
+                revealed ? option.rect.adjusted(0, 0, -(kRevealButtonSize.width() + kCellMargin), 0)
+                         : option.rect;
+            paintText(painter, text, index, Qt::AlignLeft);
+            if (revealed) paintRevealButton(painter, option.rect);
+            break;
+        }
+        case SWDetailTableModel::SizeColumn:
+            paintText(painter, option.rect, index, Qt::AlignRight);
+            break;
+        case SWDetailTableModel::DateColumn:
+            paintText(painter, option.rect, index, Qt::AlignLeft);
+            break;
+        case SWDetailTableModel::CheckBoxColumn:
+            paintCheck(painter, option, index);
+            break;
     }
 }
 
@@ -129,9 +129,9 @@ void SWDetailRowView::paintText(QPainter* painter, const QRect& cell, const QMod
     painter->setFont(font);
     painter->setPen(themeColor("detailsTableTitleColor"));
     const QRect text = cell.adjusted(kCellMargin, 0, -kCellMargin, 0);
-    painter->drawText(text, alignment | Qt::AlignVCenter,
-                      QFontMetrics(font).elidedText(index.data().toString(), Qt::ElideMiddle,
-                                                    text.width()));
+    painter->drawText(
+        text, alignment | Qt::AlignVCenter,
+        QFontMetrics(font).elidedText(index.data().toString(), Qt::ElideMiddle, text.width()));
     painter->restore();
 }
 

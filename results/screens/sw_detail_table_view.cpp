@@ -3,7 +3,7 @@
 #include <QEvent>
 #include <QMouseEvent>
 
-SWDetailTableView::SWDetailTableView(QWidget* parent) : KPThemableTableView(parent) {
+SWDetailTableView::SWDetailTableView(QWidget* parent) : KPDeleteTableView(parent) {
     setMouseTracking(true);
     setGridColorKey(QStringLiteral("detailsTableSeparatorColor"));
 }
@@ -12,12 +12,12 @@ void SWDetailTableView::mouseMoveEvent(QMouseEvent* event) {
     const int row = rowAt(event->position().toPoint().y());
     // Between rows and below the last one the pointer keeps the row it had.
     if (row != -1) setHoveredRow(row);
-    KPThemableTableView::mouseMoveEvent(event);
+    KPDeleteTableView::mouseMoveEvent(event);
 }
 
 bool SWDetailTableView::viewportEvent(QEvent* event) {
     if (event->type() == QEvent::Leave) setHoveredRow(-1);
-    return KPThemableTableView::viewportEvent(event);
+    return KPDeleteTableView::viewportEvent(event);
 }
 
 void SWDetailTableView::setHoveredRow(int row) {

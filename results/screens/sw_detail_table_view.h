@@ -1,6 +1,6 @@
 #pragma once
 
-#include "appearance/kp_table_view.h"
+#include "appearance/kp_delete_table_view.h"
 
 class SWDetailTableView;
 
@@ -17,7 +17,7 @@ protected:
 
 // The table of a detail screen: its grid in the theme's separator colour, and the row
 // under the pointer, so that a row can show its reveal button only while it is hovered.
-class SWDetailTableView : public KPThemableTableView {
+class SWDetailTableView : public KPDeleteTableView {
     Q_OBJECT
 public:
     explicit SWDetailTableView(QWidget* parent = nullptr);

@@ -52,15 +52,15 @@ std::shared_ptr<SWDetailViewController> SWDetailViewController::controllerWithRo
     const SWResultRowPtr& row) {
     std::shared_ptr<SWDetailViewController> controller;
     switch (SWDetailTableModel::variantForKey(row->key())) {
-    case SWDetailTableModel::Variant::Dates:
-        controller = KPViewController::controller<SWAgingAppsDetailViewController>();
-        break;
-    case SWDetailTableModel::Variant::LoginItems:
-        controller = KPViewController::controller<SWLoginItemsDetailViewController>();
-        break;
-    case SWDetailTableModel::Variant::Standard:
-        controller = KPViewController::controller<SWDetailViewController>();
-        break;
+        case SWDetailTableModel::Variant::Dates:
+            controller = KPViewController::controller<SWAgingAppsDetailViewController>();
+            break;
+        case SWDetailTableModel::Variant::LoginItems:
+            controller = KPViewController::controller<SWLoginItemsDetailViewController>();
+            break;
+        case SWDetailTableModel::Variant::Standard:
+            controller = KPViewController::controller<SWDetailViewController>();
+            break;
     }
     controller->setRow(row);
     return controller;
@@ -75,8 +75,8 @@ SWDetailViewController::~SWDetailViewController() {
 }
 
 QWidget* SWDetailViewController::outlet(const char* name) const {
-    auto* found = const_cast<SWDetailViewController*>(this)->view()->findChild<QWidget*>(
-        QLatin1String(name));
+    auto* found =
+        const_cast<SWDetailViewController*>(this)->view()->findChild<QWidget*>(QLatin1String(name));
     Q_ASSERT_X(found, "outlet", name);
     return found;
 }
@@ -105,8 +105,8 @@ void SWDetailViewController::kp_viewDidLoad() {
 void SWDetailViewController::configureTable() {
     tableView_ = static_cast<SWDetailTableView*>(outlet("tableView"));
     tableView_->setModel(model_);
-    rowView_ = new SWDetailRowView(variant() == SWDetailTableModel::Variant::LoginItems,
-                                   tableView_);
+    rowView_ =
+        new SWDetailRowView(variant() == SWDetailTableModel::Variant::LoginItems, tableView_);
     tableView_->setItemDelegate(rowView_);
     tableView_->setHoverDelegate(this);
     tableView_->setBackgroundColorKey(QStringLiteral("windowColor"));
@@ -144,7 +144,15 @@ void SWDetailViewController::configureTable() {
 }
 
 void SWDetailViewController::configureHeader() {
-    outlet("headerView")->installEventFilter(this);
+    auto* headerView = static_cast<KPThemableView*>(outlet("headerView"));
+    headerView->setBackgroundColorKey(QStringLiteral("windowColor"));
+    headerView->installEventFilter(this);
+    // The table comes first for the keyboard; the headers after it, in their order.
+    QWidget* previous = tableView_;
+    for (const char* name : {"nameHeader", "sizeHeader", "dateHeader", "selectButton"}) {
+        QWidget::setTabOrder(previous, outlet(name));
+        previous = outlet(name);
+    }
     const std::pair<const char*, const char*> headers[] = {{"nameHeader", "nameLabel"},
                                                            {"sizeHeader", "sizeLabel"},
                                                            {"dateHeader", "dateLabel"},
@@ -155,9 +163,8 @@ void SWDetailViewController::configureHeader() {
         label->setTextColorKey(QStringLiteral("detailsTableHeaderColor"));
         static_cast<SWHoverView*>(outlet(headerName))->setLinkedTextField(label);
     }
-    for (const char* name :
-         {"nameSortDirectionImageView", "sizeSortDirectionImageView", "dateOrderImage",
-          "selectArrowImageView"}) {
+    for (const char* name : {"nameSortDirectionImageView", "sizeSortDirectionImageView",
+                             "dateOrderImage", "selectArrowImageView"}) {
         static_cast<KPThemableImageView*>(outlet(name))
             ->setTintColorKey(QStringLiteral("detailsTableHeaderColor"));
     }
@@ -304,8 +311,7 @@ void SWDetailViewController::didClickSelectButton() {
         if (weakSelf) weakSelf->handleSelectionOption(deselect);
     });
     QWidget* button = outlet("selectButton");
-    selectionPopoverController_->showRelativeToRect(button->rect(), button,
-                                                    kPopoverPreferredEdge);
+    selectionPopoverController_->showRelativeToRect(button->rect(), button, kPopoverPreferredEdge);
 }
 
 void SWDetailViewController::handleSelectionOption(bool deselect) {
@@ -394,7 +400,8 @@ SWPreviewPanel* SWDetailViewController::controlledPreviewPanel() const {
 void SWDetailViewController::menuNeedsUpdate(int clickedRow) {
     const QSScannedFilePtr file = model_->fileAtRow(clickedRow);
     const bool enabled = file && !file->path().isEmpty();
-    for (QAction* action : contextMenu_->actions()) action->setEnabled(enabled);
+    for (QAction* action : contextMenu_->actions())
+        action->setEnabled(enabled);
 }
 
 void SWDetailViewController::tableViewDidHoverRow(SWDetailTableView*, int row, int lastHoveredRow) {

@@ -301,7 +301,6 @@ TEST_F(PreviewPanelTest, KeysMoveTheListOrCloseThePanel) {
 }
 
 TEST_F(PreviewPanelTest, TheSharedPanelIsCreatedOnce) {
-    EXPECT_EQ(SWPreviewPanel::existingPreviewPanel(), nullptr);
     SWPreviewPanel* panel = SWPreviewPanel::sharedPreviewPanel();
     EXPECT_EQ(SWPreviewPanel::sharedPreviewPanel(), panel);
     EXPECT_EQ(SWPreviewPanel::existingPreviewPanel(), panel);

@@ -219,6 +219,20 @@ TEST_F(ResultsScreenTest, ANewScanDropsWhatTheOneBeforeWouldHaveReported) {
     EXPECT_EQ(desktop->notifications.size(), 1);
 }
 
+// The pane takes the new scan's screen as soon as the scan starts: the old list's ticks
+// would not reach the entries the next removal works on.
+TEST_F(ResultsScreenTest, ARescanReplacesTheShownDetailScreenAtOnce) {
+    scan({std::make_shared<ListedItem>("caches", home.path() + "/junk", cacheFiles())});
+    table()->selectRow(0);
+    const auto before = screen->currentViewController();
+    ASSERT_TRUE(before && before->row());
+    screen->startScanningSelectedVolume();
+    EXPECT_NE(screen->currentViewController(), before);
+    EXPECT_FALSE(before->model().setFileSelected(0, false));
+    ASSERT_TRUE(waitUntil([&] { return !screen->model().isScanning(); }));
+    EXPECT_EQ(screen->currentViewController()->row(), screen->model().rowForKey("caches"));
+}
+
 TEST_F(ResultsScreenTest, NothingFoundAnywhereKeepsTheTotalsHiddenAndTheNotificationQuiet) {
     scan({std::make_shared<ListedItem>("a", home.path() + "/none", QStringList()),
           std::make_shared<ListedItem>("b", home.path() + "/none", QStringList())});
