@@ -3,6 +3,8 @@
 #include <QLocale>
 #include <algorithm>
 #include <limits>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -24,6 +26,36 @@ QList<QSScannedFilePtr> sortedByKey(const QList<QSScannedFilePtr>& files, KeyFun
     sorted.reserve(files.size());
     for (const auto& entry : keys)
         sorted.append(files[entry.second]);
+    return sorted;
+}
+
+// Names sort by their case-folded text, folded once per entry into one buffer: folding in
+// every comparison, or a string of its own per entry, made a re-sort of 200,000 names
+// several times slower.
+QList<QSScannedFilePtr> sortedByName(const QList<QSScannedFilePtr>& files, bool descending) {
+    struct Key {
+        qsizetype offset;
+        qsizetype length;
+        qsizetype index;
+    };
+    std::u16string folded;
+    std::vector<Key> keys;
+    keys.reserve(size_t(files.size()));
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const QString name = files[i]->fileName().toCaseFolded();
+        keys.push_back({qsizetype(folded.size()), name.size(), i});
+        folded.append(reinterpret_cast<const char16_t*>(name.utf16()), size_t(name.size()));
+    }
+    const auto text = [&folded](const Key& key) {
+        return std::u16string_view(folded).substr(size_t(key.offset), size_t(key.length));
+    };
+    std::stable_sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+        return descending ? text(b) < text(a) : text(a) < text(b);
+    });
+    QList<QSScannedFilePtr> sorted;
+    sorted.reserve(files.size());
+    for (const Key& key : keys)
+        sorted.append(files[key.index]);
     return sorted;
 }
 
@@ -114,9 +146,7 @@ QList<QSScannedFilePtr> SWDetailTableModel::sortedDataArray(
                 descending);
         }
         default:
-            return sortedByKey(
-                files, [](const QSScannedFile& file) { return file.fileName().toCaseFolded(); },
-                descending);
+            return sortedByName(files, descending);
     }
 }
 

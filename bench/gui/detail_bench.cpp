@@ -30,7 +30,7 @@ size_t heapInUse() {
 QList<QSScannedFilePtr> entries() {
     QList<QSScannedFilePtr> files;
     files.reserve(kRows);
-    for (int i = 0; i < kRows; ++i) {
+    for (qint64 i = 0; i < kRows; ++i) {
         auto file = std::make_shared<QSScannedFile>();
         const QString name = QStringLiteral("entry-%1.bin").arg((i * 7919) % kRows);
         file->setPathInFolder(QByteArray("/home/bench/.cache/build/") + QByteArray::number(i / 64),
@@ -57,7 +57,7 @@ public:
     }
     QVariant data(const QModelIndex& index, int role) const override {
         if (role != Qt::DisplayRole) return {};
-        return QString::number(values_[index.row()] + index.column());
+        return QString::number(values_[size_t(index.row())] + index.column());
     }
     void resort() {
         beginResetModel();
@@ -100,6 +100,7 @@ Timings measureFloor() {
     timings.showMs = milliseconds([&] {
         table.setModel(&model);
         table.show();
+        QApplication::processEvents();
         table.repaint();
     });
     timings.resortMs = milliseconds([&] {

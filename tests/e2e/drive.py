@@ -2,8 +2,9 @@
 """Uses the Sweepwell window as a person would, through the accessibility tree.
 
 Builds a home folder with a Trash of two files and a few files that must stay, starts the
-program on it, waits for the scan, reads the sidebar, switches the Trash on, removes the
-selection, reads the completion popover and checks the disk. Run by run.sh, inside a
+program on it, waits for the scan, reads the sidebar, switches the Trash on, unticks one of
+its files in the Trash's table, removes the selection, reads the completion popover and
+checks that exactly the ticked file went. Run by run.sh, inside a
 virtual display with a private session bus and accessibility bus.
 """
 
@@ -38,6 +39,8 @@ TRASH = "Trash"
 REMOVED_SENTENCE = re.compile(r"We've successfully removed (.*) from your drive!")
 
 TRASH_FILES = {".Trash/holiday.jpg": 300_000, ".Trash/draft.odt": 120_000}
+# The Trash file the user unticks before removing: it must stay.
+UNTICKED = ".Trash/draft.odt"
 # One file of no category, one of a category that is never switched on (Downloads) and one
 # of a category whose files are ticked by default but which stays off (Application Caches).
 KEPT_FILES = {
@@ -145,6 +148,20 @@ class Session:
             raise Failure(f"no button {name!r} is showing")
         button.queryAction().doAction(0)
 
+    def check_cell(self, table_name, file_name):
+        """The check box cell of a file in a detail table, or None."""
+        table = self.find(pyatspi.ROLE_TABLE, table_name)
+        if table is None:
+            return None
+        cells = table.queryTable()
+        for row in range(cells.nRows):
+            for column in range(cells.nColumns):
+                cell = cells.getAccessibleAt(row, column)
+                if cell and cell.name == file_name and \
+                        cell.getState().contains(pyatspi.STATE_CHECKABLE):
+                    return cell
+        return None
+
     def switch_cell(self, title):
         table = self.find(pyatspi.ROLE_TABLE, SIDEBAR)
         if table is None:
@@ -250,12 +267,7 @@ def switch_on(session, title, selected_text):
     cell = session.switch_cell(title)
     if cell.getState().contains(pyatspi.STATE_CHECKED):
         raise Failure(f"the {title} switch is on before it was clicked")
-    extents = cell.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    if extents.width <= 0 or extents.height <= 0:
-        raise Failure(f"the {title} switch has no place on the screen: {extents}")
-    x = extents.x + extents.width // 2
-    y = extents.y + extents.height // 2
-    pyatspi.Registry.generateMouseEvent(x, y, "b1c")
+    click(cell, f"the {title} switch")
 
     def switched_on():
         checked = session.switch_cell(title).getState().contains(pyatspi.STATE_CHECKED)
@@ -263,7 +275,7 @@ def switch_on(session, title, selected_text):
         enabled = button is not None and button.getState().contains(pyatspi.STATE_SENSITIVE)
         return checked and enabled
 
-    session.until(f"the {title} switch at ({x}, {y}) to turn on and enable removal",
+    session.until(f"the {title} switch to turn on and enable removal",
                   switched_on, STEP_SECONDS)
     rows = session.sidebar_rows()
     expected = f"{title}, {selected_text} of {selected_text}"
@@ -282,14 +294,27 @@ def text_under(session, heading):
         return None
 
 
-def check_selection_shown(session, title, count, size_text):
-    """The totals strip and the category's pane say what switching it on selected."""
-    session.until(f"the strip to read SELECTED {size_text}",
-                  lambda: text_under(session, "SELECTED") == size_text, STEP_SECONDS)
-    summary = f"{count} items, {size_text}"
-    session.until(f"the pane of {title} to read {summary!r}",
-                  lambda: session.find(pyatspi.ROLE_LABEL, title)
-                  and session.find(pyatspi.ROLE_LABEL, summary), STEP_SECONDS)
+def click(node, what):
+    extents = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    if extents.width <= 0 or extents.height <= 0:
+        raise Failure(f"{what} has no place on the screen: {extents}")
+    pyatspi.Registry.generateMouseEvent(extents.x + extents.width // 2,
+                                        extents.y + extents.height // 2, "b1c")
+
+
+def untick_file(session, title, relative, selected_text):
+    """Unticks a file in the category's table; the strip then counts only what is left."""
+    name = os.path.basename(relative)
+    cell = session.until(f"the check box of {name} in the {title} table",
+                         lambda: session.check_cell(title, name), STEP_SECONDS)
+    if not cell.getState().contains(pyatspi.STATE_CHECKED):
+        raise Failure(f"{name} is not ticked after switching {title} on")
+    click(cell, f"the check box of {name}")
+    session.until(f"{name} to be unticked",
+                  lambda: not session.check_cell(title, name).getState().contains(
+                      pyatspi.STATE_CHECKED), STEP_SECONDS)
+    session.until(f"the strip to read SELECTED {selected_text}",
+                  lambda: text_under(session, "SELECTED") == selected_text, STEP_SECONDS)
 
 
 def remove_selection(session, size_text):
@@ -314,12 +339,14 @@ def remove_selection(session, size_text):
 
 
 def check_disk(home):
-    left = [name for name in TRASH_FILES if os.path.lexists(os.path.join(home, name))]
+    removed = [name for name in TRASH_FILES if name != UNTICKED]
+    left = [name for name in removed if os.path.lexists(os.path.join(home, name))]
     if left:
         raise Failure(f"the removed Trash files are still there: {left}")
     if not os.path.isdir(os.path.join(home, ".Trash")):
         raise Failure("the Trash folder itself was removed")
-    for relative, size in KEPT_FILES.items():
+    kept = {**KEPT_FILES, UNTICKED: TRASH_FILES[UNTICKED]}
+    for relative, size in kept.items():
         path = os.path.join(home, relative)
         if not os.path.isfile(path) or os.path.getsize(path) != size:
             raise Failure(f"{relative} was not to be touched, but is gone or changed")
@@ -344,8 +371,9 @@ def drive(session, args):
     check_sidebar(rows, titles, trash_size)
     answer_launcher_offer(session)
     switch_on(session, TRASH, trash_size)
-    check_selection_shown(session, TRASH, len(TRASH_FILES), trash_size)
-    remove_selection(session, trash_size)
+    kept_size = formatted_size(sum(TRASH_FILES.values()) - TRASH_FILES[UNTICKED])
+    untick_file(session, TRASH, UNTICKED, kept_size)
+    remove_selection(session, kept_size)
     check_disk(args.home)
     quit_from_completion(session, session.process)
 
