@@ -149,17 +149,17 @@ class Session:
         button.queryAction().doAction(0)
 
     def check_cell(self, table_name, file_name):
-        """The check box cell of a file in a detail table, or None."""
+        """The check box cell of a file in a detail table (the last cell of its row), or
+        None."""
         table = self.find(pyatspi.ROLE_TABLE, table_name)
         if table is None:
             return None
         cells = table.queryTable()
         for row in range(cells.nRows):
-            for column in range(cells.nColumns):
-                cell = cells.getAccessibleAt(row, column)
-                if cell and cell.name == file_name and \
-                        cell.getState().contains(pyatspi.STATE_CHECKABLE):
-                    return cell
+            named = [cells.getAccessibleAt(row, column) for column in range(cells.nColumns)]
+            named = [cell for cell in named if cell and cell.name == file_name]
+            if named:
+                return named[-1]
         return None
 
     def switch_cell(self, title):
