@@ -187,6 +187,8 @@ class CategoryResourcesTest(unittest.TestCase):
         mapping = self.resource_mapping(RESOURCES / "results" / "results.qrc")
         expected = {":/results/Tooltips.plist", ":/results/Default-Selected-Items.plist"}
         expected |= {f":/results/icon-{key}.svg" for key in self.categories}
+        # The sort arrows of the detail table's headers.
+        expected |= {":/results/icon-sort-asc.svg", ":/results/icon-sort-desc.svg"}
         self.assertEqual(set(mapping), expected)
         self.assertEqual(mapping[":/results/Tooltips.plist"], TOOLTIPS.resolve())
 

@@ -14,6 +14,7 @@
 #include "appearance/theme_selection.h"
 #include "base/notification_center.h"
 #include "base/sw_user_defaults.h"
+#include "engine/categories/login_item_file.h"
 #include "engine/categories/login_items_item.h"
 #include "platform/file_path.h"
 #include "platform/xdg_autostart.h"
@@ -241,8 +242,21 @@ TEST_F(DetailScreenTest, LoginItemsHaveSwitchesThatActAtOnceAndNoSelectionButton
     EXPECT_EQ(item->switches, (QList<bool>{true, false}));
 }
 
-TEST_F(DetailScreenTest, ALoginItemSwitchChangesTheAutostartEntryOnDisk) {
+TEST_F(DetailScreenTest, ALoginItemSwitchActsAtOnceOnTheSessionListAndTheAutostartFolder) {
     FakePlatform platform{home.path()};
+    const QString app = home.appBundle("Apps/Agent.app", "org.agent");
+    platform.loginItems().insertItemLast(app, nullptr);
+    auto listed = std::make_shared<QSLoginItemFile>();
+    listed->setPath(app);
+    listed->setFileName("Agent");
+    listed->setFileSize(1);
+    listed->setSelected(true, true);
+    show(SWResultRow::kLoginItemsKey, {listed});
+    clickCheck(0);
+    EXPECT_TRUE(platform.loginItems().paths().isEmpty());
+    clickCheck(0);
+    EXPECT_EQ(platform.loginItems().paths(), QStringList{app});
+
     platform::services().loginItems = std::make_shared<platform::XdgAutostartLoginItems>(
         home.abs("config/autostart"), QStringList{home.abs("xdg/autostart")});
     const QString program = home.file("bin/tool", 1);
