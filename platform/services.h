@@ -10,6 +10,7 @@
 #include "platform/login_items.h"
 #include "platform/metadata_search.h"
 #include "platform/open_files.h"
+#include "platform/privileged_removal.h"
 #include "platform/workspace.h"
 
 // The host services the engine calls on, each behind a small interface with a Linux
@@ -70,6 +71,8 @@ struct Services {
     std::shared_ptr<LaunchControl> launchControl;
     std::shared_ptr<OpenFiles> openFiles;
     std::shared_ptr<DebianPackages> debianPackages;
+    // Null where nothing can run our helper as administrator.
+    std::shared_ptr<PrivilegedRemover> privilegedRemover;
 };
 
 // The services in use. Set them up before work starts (the CLI and tests do); the
