@@ -22,7 +22,8 @@ Services linuxServices() {
                     std::make_shared<SystemdUserJobs>(),
                     std::make_shared<LinuxLaunchControl>(),
                     std::make_shared<ProcOpenFiles>(),
-                    std::make_shared<DpkgPackages>()};
+                    std::make_shared<DpkgPackages>(),
+                    nullptr};
 }
 
 Services& services() {
