@@ -15,7 +15,6 @@
 #include "results/screens/sw_desktop.h"
 #include "results/screens/sw_detail_row_view.h"
 #include "results/screens/sw_hover_view.h"
-#include "results/screens/sw_results_view_controller.h"
 #include "results/screens/sw_selection_popover_controller.h"
 #include "results/sw_category_texts.h"
 #include "ui_sw_detail_view_controller.h"
@@ -324,7 +323,7 @@ void SWDetailViewController::popoverDidClose(SWPopoverWindowController*) {
 
 void SWDetailViewController::postRefreshSidebar() {
     NotificationCenter::defaultCenter().postNotification(
-        QString::fromLatin1(SWResultsViewController::kRefreshSidebarNotification));
+        QString::fromLatin1(kRefreshSidebarNotification));
 }
 
 // Reveal and preview

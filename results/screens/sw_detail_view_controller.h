@@ -25,6 +25,9 @@ class SWDetailViewController : public KPViewController,
                                public SWPopoverDelegate {
     Q_OBJECT
 public:
+    // Posted when a tick changed what the category's row, the totals and the remove
+    // button show.
+    static constexpr char kRefreshSidebarNotification[] = "RefreshSidebar";
     static constexpr char kShowInFolderTitle[] = "Show in Folder";
     static constexpr char kPreviewTitle[] = "Quick Look";
     static constexpr char kSortAscendingImage[] = ":/results/icon-sort-asc.svg";

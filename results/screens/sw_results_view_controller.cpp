@@ -55,7 +55,9 @@ void SWResultsViewController::kp_viewDidLoad() {
     configureSidebar();
     connect(&NotificationCenter::defaultCenter(), &NotificationCenter::notificationPosted, this,
             [this](const QString& name, const void*) {
-                if (name == QLatin1String(kRefreshSidebarNotification)) refreshSidebar();
+                if (name == QLatin1String(SWDetailViewController::kRefreshSidebarNotification)) {
+                    refreshSidebar();
+                }
             });
     for (const char* name :
          {"totalsContainerView", "selectedLabelContainerView", "emptyContainerView"}) {

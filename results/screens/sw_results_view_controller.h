@@ -29,7 +29,6 @@ public:
     static constexpr char kScanCompleteTitle[] = "Scan Complete";
     static constexpr char kRemovableFilesFound[] = "%1 of removable files found";
     static constexpr char kNotificationSound[] = "qrc:/app/notification.wav";
-    static constexpr char kRefreshSidebarNotification[] = "RefreshSidebar";
 
     ~SWResultsViewController() override;
 
