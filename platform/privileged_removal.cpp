@@ -11,10 +11,12 @@
 
 namespace {
 
-// Without following a final link: a link left behind is something left behind.
+// Without following a final link: a link left behind is something left behind. A file
+// where a folder of the path was (ENOTDIR) leaves nothing at the path either.
 bool nothingExistsAt(const QString& path) {
     struct stat status;
-    return ::lstat(platform::encodePath(path).constData(), &status) != 0 && errno == ENOENT;
+    return ::lstat(platform::encodePath(path).constData(), &status) != 0 &&
+           (errno == ENOENT || errno == ENOTDIR);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "platform/linux_services.h"
 #include "platform/linux_workspace.h"
 #include "platform/metadata_search_tool.h"
+#include "platform/pkexec_privileged_remover.h"
 #include "platform/systemd_user_jobs.h"
 #include "platform/xdg_autostart.h"
 
@@ -23,7 +24,7 @@ Services linuxServices() {
                     std::make_shared<LinuxLaunchControl>(),
                     std::make_shared<ProcOpenFiles>(),
                     std::make_shared<DpkgPackages>(),
-                    nullptr};
+                    std::make_shared<PkexecPrivilegedRemover>()};
 }
 
 Services& services() {

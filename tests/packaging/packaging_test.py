@@ -250,13 +250,31 @@ class InstalledTreeTest(unittest.TestCase):
         cls.folder.cleanup()
 
     def test_tree_holds_the_programs_and_the_desktop_files(self):
-        for program in ("bin/sweepwell-cli", "libexec/sweepwell-mdsearch"):
+        for program in ("bin/sweepwell-cli", "libexec/sweepwell-mdsearch",
+                        "libexec/sweepwell/sweepwell-removal-helper"):
             self.assertTrue(os.access(self.prefix / program, os.X_OK), program)
         for shared in (f"share/applications/{APP_ID}.desktop",
                        f"share/icons/hicolor/scalable/apps/{APP_ID}.svg",
                        f"share/metainfo/{APP_ID}.metainfo.xml",
-                       "share/doc/sweepwell/copyright"):
+                       "share/doc/sweepwell/copyright",
+                       f"share/polkit-1/actions/{APP_ID}.remove.policy"):
             self.assertTrue((self.prefix / shared).is_file(), shared)
+
+    def test_removal_action_asks_for_an_administrator_and_names_the_installed_helper(self):
+        policy = self.prefix / f"share/polkit-1/actions/{APP_ID}.remove.policy"
+        [action] = ElementTree.parse(policy).getroot().findall("action")
+        self.assertEqual(action.get("id"), f"{APP_ID}.remove")
+        defaults = {d.tag: d.text for d in action.find("defaults")}
+        self.assertEqual(defaults["allow_any"], "auth_admin")
+        self.assertEqual(defaults["allow_inactive"], "auth_admin")
+        self.assertIn(defaults["allow_active"], ("auth_admin", "auth_admin_keep"))
+        annotations = {a.get("key"): a.text for a in action.findall("annotate")}
+        # pkexec compares the program it runs with this path: it must be where the
+        # configured install puts the helper, the path the application runs.
+        cache = (BUILD / "CMakeCache.txt").read_text()
+        prefix = re.search(r"^CMAKE_INSTALL_PREFIX:PATH=(.*)$", cache, re.M).group(1)
+        self.assertEqual(annotations["org.freedesktop.policykit.exec.path"],
+                         f"{prefix}/libexec/sweepwell/sweepwell-removal-helper")
 
     def test_installed_command_finds_the_installed_search_tool(self):
         if Path("/usr/bin/mdfind").exists():
