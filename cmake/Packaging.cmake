@@ -13,7 +13,7 @@ installers, large files, screenshots and more), shows what each would free, and
 removes what you tick at once. It comes with a desktop application and
 sweepwell-cli, which scans and cleans from a terminal.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 # The build keeps its debug information; the package does not.
 set(CPACK_STRIP_FILES ON)
 
