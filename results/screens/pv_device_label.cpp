@@ -70,7 +70,8 @@ PVDeviceLabelCell::Layout PVDeviceLabelCell::layoutInFrame(const QRectF& frame, 
     const bool hasTriangle = deviceInfo_ && !deviceInfo_->hideDropdownIndicator;
     const qreal iconWidth = hasIcon ? kIconSize : 0;
     const qreal triangleWidth = hasTriangle ? kTriangleWidth : 0;
-    const qreal nameWidth = std::ceil(QFontMetricsF(font).horizontalAdvance(layout.name));
+    const qreal nameWidth =
+        std::ceil(QFontMetricsF(font).horizontalAdvance(layout.name) + 2 * kNamePadding);
     const qreal contentWidth = iconWidth + nameWidth + kExtraWidth + triangleWidth;
     layout.content =
         QRectF(frame.center().x() - contentWidth / 2, frame.y(), contentWidth, frame.height());

@@ -31,6 +31,9 @@ public:
     static constexpr qreal kExtraWidth = 2;
     static constexpr qreal kIconGap = 5;
     static constexpr qreal kNameRaise = 2;
+    // The name is measured with this much room at each end, which keeps the triangle,
+    // drawn inside the name's rectangle, clear of the text.
+    static constexpr qreal kNamePadding = 5;
     static constexpr qreal kTriangleInset = 5;
     static constexpr qreal kTriangleWidth = 7;
     static constexpr qreal kTriangleHeight = 5;

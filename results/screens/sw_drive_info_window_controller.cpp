@@ -20,13 +20,9 @@ SWDriveInfoWindowController::SpaceReader& spaceReader() {
     return reader;
 }
 
-// Rich text keeps a colour's transparency only as rgba().
+// Written with its alpha: the dark theme's text is translucent.
 QString cssColor(const QColor& color) {
-    return QStringLiteral("rgba(%1,%2,%3,%4)")
-        .arg(color.red())
-        .arg(color.green())
-        .arg(color.blue())
-        .arg(color.alphaF(), 0, 'f', 3);
+    return color.name(QColor::HexArgb);
 }
 
 }  // namespace
@@ -56,7 +52,8 @@ void SWDriveInfoWindowController::kp_viewDidLoad() {
     updateUI();
     QWidget* content = window()->actualContentView();
     swPreparePopoverView(content);
-    window()->resize(content->size());
+    // The panel draws the card's shadow in a margin around the content.
+    window()->resize(content->size().grownBy(window()->shadowMargins()));
 }
 
 PVProgressView* SWDriveInfoWindowController::progressView() const {
