@@ -21,6 +21,7 @@
 #include "results/screens/ln_table_view.h"
 #include "results/screens/sw_desktop.h"
 #include "results/screens/sw_detail_view_controller.h"
+#include "results/screens/sw_drive_info_window_controller.h"
 #include "results/screens/sw_finished_popover_view_controller.h"
 #include "results/screens/sw_sidebar_item_delegate.h"
 #include "results/screens/sw_time_machine_popover_view_controller.h"
@@ -37,7 +38,10 @@ constexpr int kEnableColumnWidth = 62;
 
 }  // namespace
 
-SWResultsViewController::~SWResultsViewController() = default;
+// A window still closing must not report to a screen that is gone.
+SWResultsViewController::~SWResultsViewController() {
+    if (driveInfoWindowController_) driveInfoWindowController_->setDelegate(nullptr);
+}
 
 QWidget* SWResultsViewController::outlet(const char* name) const {
     auto* found = const_cast<SWResultsViewController*>(this)->view()->findChild<QWidget*>(
@@ -63,6 +67,9 @@ void SWResultsViewController::kp_viewDidLoad() {
          {"totalsContainerView", "selectedLabelContainerView", "emptyContainerView"}) {
         setAlpha(outlet(name), 0, false);
     }
+    auto* deviceLabel = static_cast<PVDeviceLabel*>(outlet("deviceLabel"));
+    connect(deviceLabel, &PVDeviceLabel::clicked, this,
+            [this, deviceLabel] { showDeviceMenu(deviceLabel); });
     updateDeviceLabel();
     startScanningSelectedVolume();
     enableNextButtonIfNeeded();
@@ -289,6 +296,22 @@ void SWResultsViewController::updateDeviceLabel() {
     volumeArray_ = {volume};
     selectedIndex_ = 0;
     static_cast<PVDeviceLabel*>(outlet("deviceLabel"))->setDeviceInfo(volume);
+}
+
+// Every opening makes a new window, so the drive is read afresh each time.
+void SWResultsViewController::showDeviceMenu(QWidget* sender) {
+    if (driveInfoWindowController_) {
+        driveInfoWindowController_->close();
+        return;
+    }
+    driveInfoWindowController_ = KPWindowController::controller<SWDriveInfoWindowController>();
+    driveInfoWindowController_->setDelegate(this);
+    driveInfoWindowController_->showRelativeToRect(sender->rect(), sender,
+                                                   SWPopoverWindowController::kCentredEdge);
+}
+
+void SWResultsViewController::popoverDidClose(SWPopoverWindowController* popover) {
+    if (popover == driveInfoWindowController_.get()) driveInfoWindowController_.reset();
 }
 
 void SWResultsViewController::refreshSidebar() {

@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "appearance/kp_view_controller.h"
+#include "appearance/sw_popover_window_controller.h"
 #include "engine/scanner.h"
 #include "results/memory_formatter.h"
 #include "results/screens/pv_device_label.h"
@@ -13,6 +14,7 @@
 class KPYosemiteButton;
 class LNTableView;
 class SWDetailViewController;
+class SWDriveInfoWindowController;
 class SWFinishedPopoverViewController;
 class SWSidebarItemDelegate;
 class SWTimeMachinePopoverViewController;
@@ -20,7 +22,7 @@ class SWTimeMachinePopoverViewController;
 // The working screen: the sidebar of categories filling in as the scan runs, the
 // selected category's detail pane, the totals and the remove button; and the road from
 // the remove button through the confirmation to the completion and a new scan.
-class SWResultsViewController : public KPViewController {
+class SWResultsViewController : public KPViewController, public SWPopoverDelegate {
     Q_OBJECT
 public:
     static constexpr double kScanDelaySeconds = 0.5;
@@ -48,6 +50,10 @@ public:
     std::shared_ptr<SWFinishedPopoverViewController> finishedPopoverViewController() const {
         return finishedPopoverViewController_;
     }
+    // The drive information window while it is open.
+    std::shared_ptr<SWDriveInfoWindowController> driveInfoWindowController() const {
+        return driveInfoWindowController_;
+    }
     // From the confirmation until the next scan has completed the remove button stays
     // disabled: a second removal would work on the entries of the first.
     bool nextButtonLocked() const { return nextButtonLocked_; }
@@ -66,6 +72,8 @@ public:
     void showScanCompletedNotification();
     void handleGoNextWithResults(const QList<QSRemovedItemPtr>& removedItems);
     void showFinishedWithResults(const QList<QSRemovedFilePtr>& files);
+    // Opens the drive information window under the label, or closes it when open.
+    void showDeviceMenu(QWidget* sender);
 
 public slots:
     void on_nextButton_clicked();
@@ -73,6 +81,7 @@ public slots:
 protected:
     void kp_viewDidLoad() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void popoverDidClose(SWPopoverWindowController* popover) override;
 
 private:
     friend class KPViewController;
@@ -100,6 +109,7 @@ private:
     std::shared_ptr<SWDetailViewController> currentViewController_;
     std::shared_ptr<SWTimeMachinePopoverViewController> timeMachinePopoverController_;
     std::shared_ptr<SWFinishedPopoverViewController> finishedPopoverViewController_;
+    std::shared_ptr<SWDriveInfoWindowController> driveInfoWindowController_;
 
     LNTableView* tableView_ = nullptr;
     SWSidebarItemDelegate* delegate_ = nullptr;
