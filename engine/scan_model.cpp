@@ -186,6 +186,10 @@ void QSScannedFile::recordIdentityIfNeeded() {
     if (const auto now = platform::identityOfItem(p)) setIdentity(*now);
 }
 
+bool QSScannedFile::removeItem(platform::Error* error) {
+    return QSDiskUtilities::sharedInstance().removeItemAtPath(path(), identity(), error);
+}
+
 QUrl QSScannedFile::previewItemURL() const {
     const QString p = path();
     return p.isNull() ? QUrl() : QUrl::fromLocalFile(p);
@@ -325,11 +329,10 @@ QSRemovedItemPtr QSScanResult::removeFiles(const QList<QSScannedFilePtr>& files,
     }
     QList<QSRemovedFilePtr> records;
     quint64 freed = 0;
-    auto& disk = QSDiskUtilities::sharedInstance();
     for (const auto& file : files) {
         if (stop && stop->load()) break;
         platform::Error error;
-        const bool success = disk.removeItemAtPath(file->path(), file->identity(), &error);
+        const bool success = file->removeItem(&error);
         const auto outcome = success ? std::nullopt : std::optional<platform::Error>(error);
         QSRemovalLog::sharedLog().recordAttempt(key_, *file, outcome);
         records.append(std::make_shared<QSRemovedFile>(file, success, outcome));

@@ -88,6 +88,10 @@ public:
     void recordIdentityIfNeeded();
     const QDateTime& lastUsedDate() const;
     void setLastUsedDate(const QDateTime& date) { extras().lastUsedDate = date; }
+    // Removes what the entry stands for, only while it is what the scan saw; false with
+    // the reason when it is still there. An entry whose item belongs to a tool (an
+    // installed application) has that tool remove it.
+    virtual bool removeItem(platform::Error* error);
 
     // Preview: a file URL of the path (empty without a path) and the shown name.
     QUrl previewItemURL() const;

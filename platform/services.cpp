@@ -24,7 +24,8 @@ Services linuxServices() {
                     std::make_shared<LinuxLaunchControl>(),
                     std::make_shared<ProcOpenFiles>(),
                     std::make_shared<DpkgPackages>(),
-                    std::make_shared<PkexecPrivilegedRemover>()};
+                    std::make_shared<PkexecPrivilegedRemover>(),
+                    std::make_shared<LinuxFlatpakInstallations>()};
 }
 
 Services& services() {
@@ -38,6 +39,12 @@ void useFolders(const QString& home, const QString& systemRoot) {
         ToolMetadataSearch::Options search;
         search.systemRoot = systemRoot;
         services().metadata = std::make_shared<ToolMetadataSearch>(search);
+        services().flatpak =
+            std::make_shared<LinuxFlatpakInstallations>(LinuxFlatpakInstallations::Folders{
+                systemRoot + QStringLiteral("/var/lib/flatpak"),
+                systemRoot + QStringLiteral("/etc/flatpak/installations.d"),
+                {systemRoot + QStringLiteral("/snap"),
+                 systemRoot + QStringLiteral("/var/lib/snapd/snap")}});
     }
 }
 

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "platform/debian_packages.h"
+#include "platform/flatpak_installations.h"
 #include "platform/login_items.h"
 #include "platform/metadata_search.h"
 #include "platform/open_files.h"
@@ -73,6 +74,7 @@ struct Services {
     std::shared_ptr<DebianPackages> debianPackages;
     // Null where nothing can run our helper as administrator.
     std::shared_ptr<PrivilegedRemover> privilegedRemover;
+    std::shared_ptr<FlatpakInstallations> flatpak;
 };
 
 // The services in use. Set them up before work starts (the CLI and tests do); the
@@ -80,7 +82,8 @@ struct Services {
 Services& services();
 Services linuxServices();
 // Points the services in use at another home folder and, for the searches of the whole
-// disk, at another root folder; a null path keeps the machine's own.
+// disk and the folders of Flatpak and Snap, at another root folder; a null path keeps the
+// machine's own.
 void useFolders(const QString& home, const QString& systemRoot);
 
 // Calls `observer` each time ScopedServices swaps the services in or out, on the thread

@@ -1,6 +1,7 @@
 #include "engine/categories/aging_files_item.h"
 
 #include "engine/application_identity.h"
+#include "engine/categories/linux_applications.h"
 #include "engine/disk_utilities.h"
 #include "platform/file_manager.h"
 #include "platform/file_path.h"
@@ -248,5 +249,8 @@ QSScanResultPtr QSAgingFilesItem::actuallyScan() {
                                 {kNSURLContentModificationDateKey, modified}};
         entries.append(applicationEntry(application, *lastUsed, dates, bundle));
     }
+    const QDateTime threshold = now.addMSecs(-qint64(kAgeThresholdDays * kSecondsPerDay * 1000));
+    entries += linux_apps::unusedFlatpakApplications(threshold);
+    entries += linux_apps::unusedAppImages(threshold);
     return resultWithDetails(entries);
 }

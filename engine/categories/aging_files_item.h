@@ -3,6 +3,8 @@
 #include "engine/categories/spotlight_search.h"
 
 // Applications not opened for at least 90 days, each with what it keeps in the Library.
+// On Linux also the Flatpak applications and AppImages of the same age (see
+// linux_applications.h); the system's packages are the package manager's, never offered.
 class QSAgingFilesItem : public QSSpotlightScanItem {
 public:
     static std::shared_ptr<QSAgingFilesItem> item() { return std::make_shared<QSAgingFilesItem>(); }

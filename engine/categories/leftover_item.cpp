@@ -2,13 +2,17 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <QRegularExpression>
+#include <algorithm>
 
 #include "engine/application_identity.h"
 #include "engine/categories/application_icon.h"
+#include "engine/categories/linux_applications.h"
 #include "engine/disk_utilities.h"
 #include "platform/file_manager.h"
 #include "platform/file_path.h"
 #include "platform/property_list.h"
+#include "platform/services.h"
 
 namespace {
 
@@ -63,6 +67,8 @@ QSScanResultPtr QSLeftoverItem::actuallyScan() {
         if (!owner.bundleIdentifier.isEmpty() && isInstalled(owner)) continue;
         if (auto file = containerFileWithPath(entry.path)) details.append(file);
     }
+    details += flatpakLeftovers();
+    details += snapLeftovers();
     return std::make_shared<QSScanResult>(title(), key(), 0, details, kPathMarkerLarge);
 }
 
@@ -103,6 +109,60 @@ bool QSLeftoverItem::isInstalled(const Owner& owner) {
     if (owner.bundlePath.startsWith(u'/') && platform::fileExistsAtPath(owner.bundlePath))
         return true;
     return isApplicationInstalled(owner.bundleIdentifier);
+}
+
+std::vector<platform::DirectoryEntry> QSLeftoverItem::sandboxFolders(const QString& folder) {
+    std::vector<platform::DirectoryEntry> entries;
+    platform::listDirectory(
+        QSDiskUtilities::sharedInstance().homeDirectoryPathWithComponent(folder), &entries);
+    std::erase_if(entries, [this](const platform::DirectoryEntry& entry) {
+        return !entry.isDirectory ||
+               platform::itemKind(entry.path) != platform::ItemKind::Directory ||
+               !fileIsDeletableAtPath(entry.path);
+    });
+    std::sort(entries.begin(), entries.end(),
+              [](const auto& a, const auto& b) { return a.name < b.name; });
+    return entries;
+}
+
+QList<QSScannedFilePtr> QSLeftoverItem::flatpakLeftovers() {
+    QList<QSScannedFilePtr> leftovers;
+    const auto installations = linux_apps::flatpakInstallations();
+    std::optional<QHash<QString, QString>> names;
+    for (const auto& entry : sandboxFolders(QStringLiteral(".var/app"))) {
+        // A folder Flatpak did not name is not Flatpak's to judge.
+        if (!platform::isFlatpakId(entry.name)) continue;
+        if (std::any_of(installations.begin(), installations.end(), [&](const auto& installation) {
+                return platform::holdsFlatpakApplication(installation, entry.name);
+            })) {
+            continue;
+        }
+        // The catalogues are large: read only once something is to be named.
+        if (!names) names = linux_apps::flatpakNames();
+        if (auto file = leftoverEntry(entry.path, linux_apps::flatpakName(*names, entry.name))) {
+            leftovers.append(file);
+        }
+    }
+    return leftovers;
+}
+
+QList<QSScannedFilePtr> QSLeftoverItem::snapLeftovers() {
+    static const QRegularExpression snapName(QStringLiteral("^[a-z0-9][a-z0-9_-]*$"));
+    const auto flatpak = platform::services().flatpak;
+    const QStringList mounts = flatpak ? flatpak->snapFolders() : QStringList();
+    // Without knowing where snaps are installed, none is known to be gone.
+    if (mounts.isEmpty()) return {};
+    QList<QSScannedFilePtr> leftovers;
+    for (const auto& entry : sandboxFolders(QStringLiteral("snap"))) {
+        if (!snapName.match(entry.name).hasMatch()) continue;
+        if (std::any_of(mounts.begin(), mounts.end(), [&](const QString& mount) {
+                return platform::fileExistsAtPath(platform::appendPathComponent(mount, entry.name));
+            })) {
+            continue;
+        }
+        if (auto file = leftoverEntry(entry.path, entry.name)) leftovers.append(file);
+    }
+    return leftovers;
 }
 
 QSScannedFilePtr QSLeftoverItem::leftoverEntry(const QString& path, const QString& fileName) {

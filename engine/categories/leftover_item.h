@@ -1,10 +1,16 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "engine/scan_model.h"
+#include "platform/file_manager.h"
 
 // The sandbox containers in Library/Containers whose application is no longer installed.
+// In a Linux home also the data of Flatpak applications (~/.var/app/<id>) and snaps
+// (~/snap/<name>) that are installed nowhere any more. Those hold game saves, chat
+// histories and settings a person may want back: they are listed unticked, and nothing
+// in ~/.config or ~/.local/share is ever guessed to be a leftover.
 class QSLeftoverItem : public QSScanItem {
 public:
     static std::shared_ptr<QSScanItem> item() { return std::make_shared<QSLeftoverItem>(); }
@@ -33,5 +39,10 @@ private:
     static Owner ownerOfContainer(const QString& path);
     QSScannedFilePtr sandboxedContainerFile(const QString& path, const Owner& owner);
     static bool isInstalled(const Owner& owner);
+    QList<QSScannedFilePtr> flatpakLeftovers();
+    QList<QSScannedFilePtr> snapLeftovers();
+    // The data folders of sandboxed applications in the home folder's `folder`, a real
+    // folder each, by name.
+    std::vector<platform::DirectoryEntry> sandboxFolders(const QString& folder);
     QSScannedFilePtr leftoverEntry(const QString& path, const QString& fileName);
 };

@@ -1,5 +1,6 @@
 #include "platform/fakes/fakes.h"
 
+#include "platform/fakes/fake_flatpak_installations.h"
 #include "platform/fakes/fake_login_items.h"
 #include "platform/fakes/fake_metadata_search.h"
 #include "platform/fakes/fake_workspace.h"
@@ -33,12 +34,13 @@ void FakeFileCoordinator::simulateMove(const QString& from, const QString& to) {
 
 Services fakeServices(const QString& home) {
     return Services{
-        std::make_shared<FixedHomeFolder>(home),    std::make_shared<FakeVolumeList>(),
-        std::make_shared<FakeFileCoordinator>(),    std::make_shared<FakeNotificationGate>(),
-        std::make_shared<FakeWorkspace>(),          std::make_shared<FakeMetadataSearch>(),
-        std::make_shared<FakeSessionLoginItems>(),  std::make_shared<FakeUserJobs>(),
-        std::make_shared<RecordingLaunchControl>(), std::make_shared<FakeOpenFiles>(),
-        std::make_shared<FakeDebianPackages>(),     nullptr};
+        std::make_shared<FixedHomeFolder>(home),     std::make_shared<FakeVolumeList>(),
+        std::make_shared<FakeFileCoordinator>(),     std::make_shared<FakeNotificationGate>(),
+        std::make_shared<FakeWorkspace>(),           std::make_shared<FakeMetadataSearch>(),
+        std::make_shared<FakeSessionLoginItems>(),   std::make_shared<FakeUserJobs>(),
+        std::make_shared<RecordingLaunchControl>(),  std::make_shared<FakeOpenFiles>(),
+        std::make_shared<FakeDebianPackages>(),      nullptr,
+        std::make_shared<FakeFlatpakInstallations>()};
 }
 
 }  // namespace platform::fakes

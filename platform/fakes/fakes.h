@@ -43,8 +43,8 @@ private:
 // Services for a test: the given home folder, no volumes, a fake
 // coordinator, no notification centre, a workspace without applications
 // (a FakeWorkspace, see fake_workspace.h), a search index that lists nothing
-// (a FakeMetadataSearch, see fake_metadata_search.h), no open files and no Debian
-// packages.
+// (a FakeMetadataSearch, see fake_metadata_search.h), no open files, no Debian
+// packages and no Flatpak system installations nor snaps (fake_flatpak_installations.h).
 Services fakeServices(const QString& home);
 
 // Files held open by the processes the test names.
