@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QDir>
+#include <cstdlib>
 
 #include "engine/categories/developer_item.h"
 #include "engine/categories/git_checkouts.h"
+#include "engine/disk_utilities.h"
 #include "platform/file_path.h"
 #include "tests/support/folder_fixtures.h"
 #include "tests/support/linux_home_developer.h"
@@ -27,6 +31,11 @@ QStringList groupsOf(const QList<QSScannedFilePtr>& files) {
         groups.append(file->fileName() + QStringLiteral(": ") +
                       fileNamesOf(file->files()).join(u','));
     return groups;
+}
+
+int modeOf(const QString& path) {
+    struct stat st;
+    return ::lstat(platform::encodePath(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
 }
 
 void expectAllExist(const FixtureHome& home, const QStringList& paths) {
@@ -196,6 +205,53 @@ TEST_F(LinuxDeveloperTest, ACheckoutWhoseIndexCannotBeReadHasNothingListed) {
     home.folder(QStringLiteral("src/fresh/.git"));
     EXPECT_EQ(groupsOf(scanned()), QStringList({"src/fresh: target"}));
     EXPECT_FALSE(QSGitCheckouts::indexPaths(QByteArray("DIRC\0\0\0\x02\0\0\0\x01", 12), 20));
+}
+
+// Go makes its module cache read-only; its owner must still be able to remove it, but
+// nothing beyond the removed folder may have its permissions changed.
+TEST_F(LinuxDeveloperTest, AReadOnlyModuleCacheIsRemovedByItsOwnerAndNothingElseIsOpenedUp) {
+    const QString modules = readOnlyGoModules(home);
+    home.file(QStringLiteral("Documents/kept/notes.txt"), 1);
+    home.setMode(QStringLiteral("Documents/kept"), 0555);
+    home.symlink(QStringLiteral("go/pkg/mod/example.com/notes"), home.abs("Documents/kept"));
+    // The same for a folder removed without a scan behind it.
+    home.file(QStringLiteral("Downloads/unpacked/tool/bin"), 1);
+    home.setMode(QStringLiteral("Downloads/unpacked/tool"), 0555);
+    const auto go = named(scanned(), QStringLiteral("Go"));
+    ASSERT_TRUE(go);
+    const QSScannedFilePtr cache = go->files().first();
+    ASSERT_EQ(cache->path(), modules);
+    const bool asRoot = ScopedUnprivileged::runningAsRoot();
+    if (asRoot) {
+        ASSERT_EQ(::system(("chown -R " + QString::number(ScopedUnprivileged::unprivilegedUid()) +
+                            " '" + home.root() + "'")
+                               .toUtf8()
+                               .constData()),
+                  0);
+        // A folder of somebody else inside stays as it is.
+        home.file(QStringLiteral("go/pkg/mod/foreign/f"), 1);
+        home.setMode(QStringLiteral("go/pkg/mod/foreign"), 0555);
+    }
+    platform::Error error;
+    bool removed = false;
+    bool unpackedRemoved = false;
+    {
+        ScopedUnprivileged unprivileged;
+        auto& disk = QSDiskUtilities::sharedInstance();
+        removed = disk.removeItemAtPath(cache->path(), cache->identity(), &error);
+        unpackedRemoved =
+            disk.removeItemAtPath(home.abs(QStringLiteral("Downloads/unpacked")), false, nullptr);
+    }
+    EXPECT_EQ(removed, !asRoot) << error.toString().toStdString();
+    EXPECT_TRUE(unpackedRemoved);
+    EXPECT_FALSE(exists(home.abs(QStringLiteral("Downloads/unpacked"))));
+    EXPECT_FALSE(exists(home.abs(QStringLiteral("go/pkg/mod/example.com/m@v1.0.0"))));
+    EXPECT_TRUE(exists(home.abs(QStringLiteral("Documents/kept/notes.txt"))));
+    EXPECT_EQ(modeOf(home.abs(QStringLiteral("Documents/kept"))), 0555);
+    if (asRoot) {
+        EXPECT_TRUE(exists(home.abs(QStringLiteral("go/pkg/mod/foreign/f"))));
+        EXPECT_EQ(modeOf(home.abs(QStringLiteral("go/pkg/mod/foreign"))), 0555);
+    }
 }
 
 }  // namespace
