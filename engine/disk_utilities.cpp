@@ -1,14 +1,19 @@
 #include "engine/disk_utilities.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QProcess>
 #include <QRegularExpression>
+#include <algorithm>
 
 #include "base/system_log.h"
 #include "platform/file_manager.h"
 #include "platform/file_path.h"
 #include "platform/folder_anchors.h"
 #include "platform/services.h"
+#include "platform/tree_walk.h"
+#include "platform/unique_fd.h"
 
 namespace {
 
@@ -28,6 +33,63 @@ qint64 leadingInteger(const QString& text) {
     static const QRegularExpression number(QStringLiteral("^\\s*([+-]?\\d+)"));
     const auto match = number.match(text);
     return match.hasMatch() ? match.captured(1).toLongLong() : 0;
+}
+
+bool lacksPermission(const std::vector<platform::RemovalFailure>& failures) {
+    return std::any_of(failures.begin(), failures.end(), [](const auto& failure) {
+        return failure.error.code == platform::Error::kFileWriteNoPermission;
+    });
+}
+
+// Go keeps its module cache read-only (files 0444, folders 0555) so that no build changes
+// a module by mistake, and other tools do the same with what they unpack. Nothing can be
+// unlinked from such a folder, not even by its owner, until the owner makes it writable
+// again, as `go clean -modcache` does. Only folders the user owns are changed, each one
+// opened without following a link and only on the removed folder's own mount, so that
+// neither a link nor a mount inside carries the change beyond what was selected.
+bool makeWritableIfOwn(int folder, quint64 mount) {
+    constexpr mode_t kOwnerMayEmpty = S_IWUSR | S_IXUSR;
+    struct statx st;
+    if (statx(folder, "", AT_EMPTY_PATH, STATX_TYPE | STATX_MODE | STATX_UID, &st) != 0 ||
+        !S_ISDIR(st.stx_mode) || st.stx_uid != geteuid() ||
+        platform::mountIdOf(folder, "", AT_EMPTY_PATH) != mount) {
+        return false;
+    }
+    if ((st.stx_mode & kOwnerMayEmpty) == kOwnerMayEmpty) return true;
+    return fchmod(folder, (st.stx_mode & 07777) | kOwnerMayEmpty) == 0;
+}
+
+class OwnFoldersMadeWritable : public platform::WalkVisitor {
+public:
+    explicit OwnFoldersMadeWritable(quint64 mount) : mount_(mount) {}
+    void visitEntry(const platform::WalkEntry&) override {}
+    // A folder of someone else is left as it is, and so is everything inside it.
+    bool shouldDescend(const platform::WalkEntry& entry) override {
+        const platform::UniqueFd folder(
+            openat(entry.dirFd, entry.name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        return folder.valid() && makeWritableIfOwn(folder.get(), mount_);
+    }
+
+private:
+    const quint64 mount_;
+};
+
+// Makes the folder at the path and the folders inside it writable, when the user owns
+// the folder and it is still the scanned one (when given). False when nothing was done.
+bool makeOwnFoldersWritable(const QString& path, const platform::FileIdentity* scanned) {
+    int error = 0;
+    const platform::UniqueFd root = platform::openFolderBeneathAnchor(path, &error);
+    struct statx st;
+    if (!root.valid() ||
+        statx(root.get(), "", AT_EMPTY_PATH, platform::FileIdentity::kStatxMask, &st) != 0 ||
+        (scanned && !scanned->stillDescribes(platform::FileIdentity::fromStatx(st)))) {
+        return false;
+    }
+    const quint64 mount = platform::mountIdOf(root.get(), "", AT_EMPTY_PATH);
+    if (!makeWritableIfOwn(root.get(), mount)) return false;
+    OwnFoldersMadeWritable visitor(mount);
+    platform::walkTree(root.get(), platform::encodePath(path), visitor, 1);
+    return true;
 }
 
 }  // namespace
@@ -220,6 +282,12 @@ bool QSDiskUtilities::removeDirectoryAtPath(const QString& path, bool keepContai
     if (refuseRelativePath(path, error)) return false;
     std::vector<platform::RemovalFailure> failures;
     platform::removeDirectory(path, keepContainingFolder, &failures);
+    // Read-only folders of the user's own are made writable only when they were met: the
+    // extra walk costs nothing to the removals that never need it.
+    if (lacksPermission(failures) && makeOwnFoldersWritable(path, nullptr)) {
+        failures.clear();
+        platform::removeDirectory(path, keepContainingFolder, &failures);
+    }
     return answerForFailures(path, failures, error);
 }
 
@@ -228,6 +296,11 @@ bool QSDiskUtilities::removeItemAtPath(const QString& path, const platform::File
     if (refuseRelativePath(path, error)) return false;
     std::vector<platform::RemovalFailure> failures;
     platform::removeScannedItem(path, scanned, &failures);
+    if (scanned.isDirectory() && lacksPermission(failures) &&
+        makeOwnFoldersWritable(path, &scanned)) {
+        failures.clear();
+        platform::removeScannedItem(path, scanned, &failures);
+    }
     if (failures.size() == 1 && failures.front().path == path) {
         // The item itself was refused, missing or could not be removed: say why.
         base::log(QStringLiteral("[DEBUG] Could not remove file at '%1' because of error: %2")

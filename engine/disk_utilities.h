@@ -45,6 +45,7 @@ public:
 
     // Removes a file, or a folder with its content (keeping the folder itself when asked).
     // A link is removed as a link, never what it points to; relative paths are refused.
+    // Read-only folders inside a folder the user owns are made writable to be emptied.
     bool removeItemAtPath(const QString& path, bool keepContainingFolder, platform::Error* error);
     bool removeDirectoryAtPath(const QString& path, bool keepContainingFolder,
                                platform::Error* error);
