@@ -23,7 +23,8 @@ Services linuxServices() {
                     std::make_shared<LinuxLaunchControl>(),
                     std::make_shared<ProcOpenFiles>(),
                     std::make_shared<DpkgPackages>(),
-                    nullptr};
+                    nullptr,
+                    std::make_shared<SystemctlUserServices>()};
 }
 
 Services& services() {

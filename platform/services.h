@@ -73,6 +73,7 @@ struct Services {
     std::shared_ptr<DebianPackages> debianPackages;
     // Null where nothing can run our helper as administrator.
     std::shared_ptr<PrivilegedRemover> privilegedRemover;
+    std::shared_ptr<UserServices> userServices;
 };
 
 // The services in use. Set them up before work starts (the CLI and tests do); the

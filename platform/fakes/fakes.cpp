@@ -38,7 +38,8 @@ Services fakeServices(const QString& home) {
         std::make_shared<FakeWorkspace>(),          std::make_shared<FakeMetadataSearch>(),
         std::make_shared<FakeSessionLoginItems>(),  std::make_shared<FakeUserJobs>(),
         std::make_shared<RecordingLaunchControl>(), std::make_shared<FakeOpenFiles>(),
-        std::make_shared<FakeDebianPackages>(),     nullptr};
+        std::make_shared<FakeDebianPackages>(),     nullptr,
+        std::make_shared<RecordingUserServices>()};
 }
 
 }  // namespace platform::fakes
