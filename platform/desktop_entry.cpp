@@ -47,23 +47,19 @@ QString unescape(const QString& raw) {
 
 std::optional<DesktopEntry> DesktopEntry::read(const QString& path) {
     const int fd = open(encodePath(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
+    if (fd < 0) return std::nullopt;
     QByteArray text;
     char buffer[16 * 1024];
     bool failed = false;
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
+        if (n < 0 && errno == EINTR) continue;
         failed = n < 0 || text.size() + n > kMaxEntryBytes;
-        if (n <= 0 || failed)
-            break;
+        if (n <= 0 || failed) break;
         text.append(buffer, qsizetype(n));
     }
     ::close(fd);
-    if (failed)
-        return std::nullopt;
+    if (failed) return std::nullopt;
     return parse(text);
 }
 
@@ -72,30 +68,40 @@ std::optional<DesktopEntry> DesktopEntry::parse(const QByteArray& text) {
     QString group;
     for (const QByteArray& rawLine : text.split('\n')) {
         const QString line = QString::fromUtf8(rawLine).trimmed();
-        if (line.isEmpty() || line.startsWith(u'#'))
-            continue;
+        if (line.isEmpty() || line.startsWith(u'#')) continue;
         if (line.startsWith(u'[') && line.endsWith(u']')) {
             group = line.mid(1, line.size() - 2);
             continue;
         }
         const qsizetype equals = line.indexOf(u'=');
-        if (group.isNull() || equals <= 0)
-            continue;
+        if (group.isNull() || equals <= 0) continue;
         const QString key = line.left(equals).trimmed();
         auto& values = entry.groups_[group];
         // Keys may not repeat; the first one counts.
-        if (!values.contains(key))
-            values.insert(key, unescape(line.mid(equals + 1).trimmed()));
+        if (!values.contains(key)) values.insert(key, unescape(line.mid(equals + 1).trimmed()));
     }
-    if (!entry.groups_.contains(kMainGroup))
-        return std::nullopt;
+    if (!entry.groups_.contains(kMainGroup)) return std::nullopt;
     return entry;
+}
+
+bool DesktopEntry::isWellFormed(const QByteArray& text) {
+    bool inGroup = false;
+    for (const QByteArray& rawLine : text.split('\n')) {
+        const QByteArray line = rawLine.trimmed();
+        if (line.isEmpty() || line.startsWith('#')) continue;
+        if (line.startsWith('[') && line.endsWith(']')) {
+            if (!inGroup && line.mid(1, line.size() - 2) != kMainGroup.toUtf8()) return false;
+            inGroup = true;
+            continue;
+        }
+        if (!inGroup || line.indexOf('=') <= 0) return false;
+    }
+    return inGroup;
 }
 
 QString DesktopEntry::value(const QString& key, const QString& group) const {
     const auto found = groups_.constFind(group);
-    if (found == groups_.constEnd())
-        return QString();
+    if (found == groups_.constEnd()) return QString();
     return found->value(key);
 }
 

@@ -15,6 +15,7 @@ namespace platform {
 struct LoginListEntry {
     QString id;                           // identifies the entry within the list
     std::optional<QString> resolvedPath;  // what it starts; empty when it cannot be resolved
+    QString program;                      // what it starts, as the entry writes it
 };
 
 class SessionLoginItems {
@@ -44,6 +45,14 @@ public:
     // Starts the job-control tool with these arguments and returns without waiting; false
     // when it could not be started.
     virtual bool start(const QStringList& arguments) = 0;
+};
+
+class UserServices {
+public:
+    virtual ~UserServices() = default;
+    // Makes the user's service `unit` start with the session, or no longer, and waits
+    // for the change; false, with the reason the tool gave, when it could not be made.
+    virtual bool setEnabled(const QString& unit, bool enabled, Error* error) = 0;
 };
 
 }  // namespace platform

@@ -25,7 +25,8 @@ Services linuxServices() {
                     std::make_shared<ProcOpenFiles>(),
                     std::make_shared<DpkgPackages>(),
                     std::make_shared<PkexecPrivilegedRemover>(),
-                    std::make_shared<LinuxFlatpakInstallations>()};
+                    std::make_shared<LinuxFlatpakInstallations>(),
+                    std::make_shared<SystemctlUserServices>()};
 }
 
 Services& services() {

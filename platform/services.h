@@ -75,6 +75,7 @@ struct Services {
     // Null where nothing can run our helper as administrator.
     std::shared_ptr<PrivilegedRemover> privilegedRemover;
     std::shared_ptr<FlatpakInstallations> flatpak;
+    std::shared_ptr<UserServices> userServices;
 };
 
 // The services in use. Set them up before work starts (the CLI and tests do); the

@@ -5,12 +5,16 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
+#include <QProcess>
 
 namespace platform {
 namespace {
 
 const QString kSystemd = QStringLiteral("org.freedesktop.systemd1");
 constexpr int kTimeoutMs = 2000;
+// Enabling asks the manager to reload its units, which can take a while on a busy
+// session; the user waits on the switch meanwhile.
+constexpr int kSystemctlTimeoutMs = 30000;
 
 struct UnitState {
     QString name;
@@ -54,6 +58,10 @@ uint mainPid(QDBusConnection& bus, const QDBusObjectPath& path) {
     return reply.arguments().first().value<QDBusVariant>().variant().toUInt();
 }
 
+Error systemctlError(const QString& description) {
+    return Error{Error::Domain::Cocoa, Error::kFileWriteUnknown, description, {}};
+}
+
 }  // namespace
 
 QList<QVariantMap> SystemdUserJobs::allJobDictionaries() const {
@@ -70,6 +78,34 @@ QList<QVariantMap> SystemdUserJobs::allJobDictionaries() const {
         jobs.append(job);
     }
     return jobs;
+}
+
+SystemctlUserServices::SystemctlUserServices(QString systemctl)
+    : systemctl_(std::move(systemctl)) {}
+
+bool SystemctlUserServices::setEnabled(const QString& unit, bool enabled, Error* error) {
+    QProcess process;
+    // The unit comes from a file name anyone could have chosen: after "--" it can only
+    // name a unit, never pass as an option.
+    process.start(systemctl_, {QStringLiteral("--user"),
+                               enabled ? QStringLiteral("enable") : QStringLiteral("disable"),
+                               QStringLiteral("--"), unit});
+    QString failure;
+    if (!process.waitForStarted()) {
+        failure = QStringLiteral("%1 could not be started.").arg(systemctl_);
+    } else if (!process.waitForFinished(kSystemctlTimeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        failure = QStringLiteral("%1 did not finish.").arg(systemctl_);
+    } else if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        failure = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+        if (failure.isEmpty())
+            failure =
+                QStringLiteral("%1 failed with status %2.").arg(systemctl_).arg(process.exitCode());
+    }
+    if (failure.isNull()) return true;
+    if (error) *error = systemctlError(failure);
+    return false;
 }
 
 }  // namespace platform

@@ -13,4 +13,16 @@ public:
     QList<QVariantMap> allJobDictionaries() const override;
 };
 
+// Switches user services with `systemctl --user enable|disable`, run without a shell.
+// Where no service manager runs, systemctl edits the unit links of the user's config
+// folder itself.
+class SystemctlUserServices : public UserServices {
+public:
+    explicit SystemctlUserServices(QString systemctl = QStringLiteral("systemctl"));
+    bool setEnabled(const QString& unit, bool enabled, Error* error) override;
+
+private:
+    QString systemctl_;
+};
+
 }  // namespace platform

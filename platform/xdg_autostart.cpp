@@ -17,6 +17,7 @@ const QString kAutostart = QStringLiteral("autostart");
 const QString kHidden = QStringLiteral("Hidden");
 const QString kGnomeEnabled = QStringLiteral("X-GNOME-Autostart-enabled");
 const QString kExec = QStringLiteral("Exec");
+const QString kTryExec = QStringLiteral("TryExec");
 const QString kSuffix = QStringLiteral(".desktop");
 const QString kHider = QStringLiteral("X-Sweepwell-Hider");
 constexpr int kFileReadUnknown = 256;
@@ -90,11 +91,17 @@ XdgAutostartLoginItems::XdgAutostartLoginItems() {
     userFolder_ = appendPathComponent(
         environmentFolder("XDG_CONFIG_HOME", appendPathComponent(home, QStringLiteral(".config"))),
         kAutostart);
+    systemFolders_ = systemFoldersFromEnvironment();
+}
+
+QStringList XdgAutostartLoginItems::systemFoldersFromEnvironment() {
     QString dirs = decodePath(qgetenv("XDG_CONFIG_DIRS"));
     if (dirs.isEmpty()) dirs = QStringLiteral("/etc/xdg");
+    QStringList folders;
     for (const QString& dir : dirs.split(u':', Qt::SkipEmptyParts)) {
-        if (dir.startsWith(u'/')) systemFolders_.append(appendPathComponent(dir, kAutostart));
+        if (dir.startsWith(u'/')) folders.append(appendPathComponent(dir, kAutostart));
     }
+    return folders;
 }
 
 XdgAutostartLoginItems::XdgAutostartLoginItems(QString userFolder, QStringList systemFolders)
@@ -140,9 +147,21 @@ QList<LoginListEntry> XdgAutostartLoginItems::snapshot() const {
     for (const Located& file : effectiveFiles()) {
         const auto entry = DesktopEntry::read(file.path);
         if (!entry || isDisabled(*entry)) continue;
-        list.append({file.name, resolveProgram(execProgram(entry->value(kExec)))});
+        const QString program = execProgram(entry->value(kExec));
+        list.append({file.name, resolveProgram(program), program});
     }
     return list;
+}
+
+QList<XdgAutostartLoginItems::ActiveFile> XdgAutostartLoginItems::activeFiles() const {
+    QList<ActiveFile> active;
+    for (const Located& file : effectiveFiles()) {
+        const auto entry = DesktopEntry::read(file.path);
+        if (!entry || isDisabled(*entry)) continue;
+        const bool covers = file.isUser && !systemFileNamed(file.name).isNull();
+        active.append({file.name, file.path, file.isUser, covers, *entry});
+    }
+    return active;
 }
 
 QString XdgAutostartLoginItems::systemFileNamed(const QString& name) const {
@@ -162,7 +181,9 @@ std::optional<QString> XdgAutostartLoginItems::switchedOffEntry(const QString& p
         const QString system = systemFileNamed(file.name);
         const auto systemEntry = system.isNull() ? std::nullopt : DesktopEntry::read(system);
         const DesktopEntry& source = systemEntry ? *systemEntry : *entry;
-        if (resolveProgram(execProgram(source.value(kExec))) == path) return file.name;
+        // A program that is gone is known by the name its entry gives it.
+        const QString program = execProgram(source.value(kExec));
+        if (resolveProgram(program).value_or(program) == path) return file.name;
     }
     return std::nullopt;
 }
@@ -233,6 +254,21 @@ bool XdgAutostartLoginItems::removeItem(const LoginListEntry& entry, Error* erro
         ensureUserFolder();
     }
     return file->save(user, error);
+}
+
+namespace {
+
+bool programIsMissing(const QString& program) {
+    if (program.isEmpty()) return false;
+    if (program.contains(u'/') && !program.startsWith(u'/')) return true;
+    return !XdgAutostartLoginItems::resolveProgram(program);
+}
+
+}  // namespace
+
+bool desktopEntryProgramIsMissing(const DesktopEntry& entry) {
+    return programIsMissing(entry.value(kTryExec)) ||
+           programIsMissing(execProgram(entry.value(kExec)));
 }
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "platform/desktop_entry.h"
 #include "platform/login_items.h"
 
 namespace platform {
@@ -16,6 +17,8 @@ public:
     // The folders from the environment.
     XdgAutostartLoginItems();
     XdgAutostartLoginItems(QString userFolder, QStringList systemFolders);
+    // The system's autostart folders, from $XDG_CONFIG_DIRS (else /etc/xdg).
+    static QStringList systemFoldersFromEnvironment();
 
     QList<LoginListEntry> snapshot() const override;
     bool insertItemLast(const QString& path, Error* error) override;
@@ -25,6 +28,19 @@ public:
     // program inside an application bundle stands for the bundle. Empty when the program
     // does not exist.
     static std::optional<QString> resolveProgram(const QString& program);
+
+    struct ActiveFile {
+        QString name;
+        QString path;
+        bool isUser;
+        // A user file that stands in for a system file of the same name: taking it away
+        // would bring the system's back.
+        bool coversSystemFile;
+        DesktopEntry entry;
+    };
+    // The entries that start something at login, by name: those switched off and files
+    // that are not desktop entries are left out.
+    QList<ActiveFile> activeFiles() const;
 
 private:
     struct Located {
@@ -43,5 +59,11 @@ private:
     QString userFolder_;
     QStringList systemFolders_;
 };
+
+// Whether the program a desktop entry starts is missing: its TryExec, or the first word
+// of its Exec (with the Exec quoting rules, so a quoted path with spaces is one program),
+// looked up on the PATH when it has no folder. The rules allow no other relative path:
+// such a program is missing. An entry that names no program is never broken.
+bool desktopEntryProgramIsMissing(const DesktopEntry& entry);
 
 }  // namespace platform

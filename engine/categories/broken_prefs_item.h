@@ -2,7 +2,9 @@
 
 #include "engine/scan_model.h"
 
-// Property-list files in Library/Preferences that can no longer be parsed.
+// Property-list files in Library/Preferences that can no longer be parsed; on Linux also
+// the user's launchers (~/.local/share/applications) that do not load or whose program
+// is gone.
 class QSBrokenPrefsItem : public QSScanItem {
 public:
     static std::shared_ptr<QSScanItem> item() { return std::make_shared<QSBrokenPrefsItem>(); }
@@ -14,6 +16,7 @@ public:
     bool selectedByDefault() const override { return false; }
 
     QSScanResultPtr actuallyScan() override;
+    QList<QSScannedFilePtr> brokenLaunchers();
 
 private:
     bool isExamined(const QString& path, const QString& name);

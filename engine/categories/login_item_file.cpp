@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "engine/application_identity.h"
+#include "engine/categories/login_item_helper.h"
 #include "platform/file_manager.h"
 #include "platform/file_path.h"
 #include "platform/property_list_writer.h"
@@ -64,6 +65,16 @@ void QSLoginItemFile::setHelperPath(const QString& path) {
     helperPath_ = path;
 }
 
+QString QSLoginItemFile::serviceUnit() const {
+    std::lock_guard lock(mutex_);
+    return serviceUnit_;
+}
+
+void QSLoginItemFile::setServiceUnit(const QString& unit) {
+    std::lock_guard lock(mutex_);
+    serviceUnit_ = unit;
+}
+
 void QSLoginItemFile::setSelected(bool selected) {
     switchSelected(selected, nullptr);
 }
@@ -82,10 +93,12 @@ bool QSLoginItemFile::switchSelected(bool selected, platform::Error* error) {
 }
 
 bool QSLoginItemFile::load(platform::Error* error) {
+    if (!serviceUnit().isEmpty()) return switchService(true, error);
     return addLoginItem(error);
 }
 
 bool QSLoginItemFile::unload(platform::Error* error) {
+    if (!serviceUnit().isEmpty()) return switchService(false, error);
     if (!helperBundleID().isEmpty()) return performTaskWithCommand(QStringLiteral("unload"), error);
     return removeLaunchdItem(error);
 }
@@ -102,8 +115,9 @@ bool QSLoginItemFile::removeLaunchdItem(platform::Error* error) {
     const QString own = path();
     auto& list = *platform::services().loginItems;
     for (const auto& entry : list.snapshot()) {
-        // Exactly this program: switching off "tool" must leave "tool-extra" alone.
-        if (entry.resolvedPath == own) return list.removeItem(entry, error);
+        // Exactly this program: switching off "tool" must leave "tool-extra" alone. A
+        // program that is gone is known by the name its entry gives it.
+        if (entry.resolvedPath.value_or(entry.program) == own) return list.removeItem(entry, error);
     }
     return fail(error, platform::Error::kFileNoSuchFile,
                 QStringLiteral("No login item starts \u201c%1\u201d.").arg(own));
@@ -150,4 +164,16 @@ bool QSLoginItemFile::performTaskWithCommand(const QString& command, platform::E
         return true;
     return fail(error, platform::Error::kFileWriteUnknown,
                 QStringLiteral("The job-control tool could not be started."));
+}
+
+bool QSLoginItemFile::switchService(bool enabled, platform::Error* error) {
+    const QString unit = serviceUnit();
+    if (!platform::services().userServices->setEnabled(unit, enabled, error)) return false;
+    // The tool also reports success when it changed nothing (it disables a unit it cannot
+    // find without a word): the switch shows what the unit's links say now.
+    if (QSLoginItemHelper::isServiceEnabled(unit) == enabled) return true;
+    return fail(error, platform::Error::kFileWriteUnknown,
+                (enabled ? QStringLiteral("\u201c%1\u201d still does not start when you log in.")
+                         : QStringLiteral("\u201c%1\u201d still starts when you log in."))
+                    .arg(unit));
 }

@@ -13,6 +13,9 @@ public:
     void setHelperBundleID(const QString& id);
     QString helperPath() const;
     void setHelperPath(const QString& path);
+    // The systemd user service the item is (its unit name); empty for other items.
+    QString serviceUnit() const;
+    void setServiceUnit(const QString& unit);
 
     // Switches the item on or off, as switchSelected does.
     void setSelected(bool selected) override;
@@ -29,10 +32,13 @@ public:
     // Writes the job description that switching the helper off needs; null on failure.
     QString temporaryPlistPath() const;
     bool performTaskWithCommand(const QString& command, platform::Error* error);
+    // Enables or disables the service with the user's service manager.
+    bool switchService(bool enabled, platform::Error* error);
 
 private:
     mutable std::mutex mutex_;
     QString bundleID_;
     QString helperBundleID_;
     QString helperPath_;
+    QString serviceUnit_;
 };

@@ -2,9 +2,12 @@
 
 #include "engine/application_identity.h"
 #include "engine/categories/login_item_file.h"
+#include "engine/disk_utilities.h"
+#include "platform/file_manager.h"
 #include "platform/file_path.h"
 #include "platform/property_list.h"
 #include "platform/services.h"
+#include "platform/systemd_unit_files.h"
 
 namespace {
 
@@ -32,6 +35,11 @@ QSLoginItemHelper::QSLoginItemHelper() {
 QStringList QSLoginItemHelper::launchdItems() const {
     std::lock_guard lock(mutex_);
     return launchdItems_;
+}
+
+QStringList QSLoginItemHelper::unresolvedLaunchdItems() const {
+    std::lock_guard lock(mutex_);
+    return unresolvedLaunchdItems_;
 }
 
 QList<QVariantMap> QSLoginItemHelper::smItems() const {
@@ -64,15 +72,21 @@ void QSLoginItemHelper::updateSMItems() {
 }
 
 void QSLoginItemHelper::updateLaunchdItems() {
-    QStringList paths;
+    QStringList paths, unresolved;
     for (const auto& entry : platform::services().loginItems->snapshot()) {
-        if (entry.resolvedPath) paths.append(*entry.resolvedPath);
+        if (entry.resolvedPath) {
+            paths.append(*entry.resolvedPath);
+        } else if (!entry.program.isEmpty()) {
+            unresolved.append(entry.program);
+        }
     }
     std::lock_guard lock(mutex_);
     launchdItems_ = paths;
+    unresolvedLaunchdItems_ = unresolved;
 }
 
 bool QSLoginItemHelper::itemIsEnabled(const QSLoginItemFile& item) const {
+    if (!item.serviceUnit().isEmpty()) return isServiceEnabled(item.serviceUnit());
     return item.helperBundleID().isEmpty() ? isFileLaunchDEnabled(item) : isFileSMEnabled(item);
 }
 
@@ -88,7 +102,8 @@ bool QSLoginItemHelper::isFileLaunchDEnabled(const QSLoginItemFile& item) const 
             return true;
         }
     }
-    return false;
+    // An entry whose program is gone still starts (and fails) at every login.
+    return unresolvedLaunchdItems().contains(path);
 }
 
 QString QSLoginItemHelper::helperBundleIDForPath(const QString& bundlePath) {
@@ -96,4 +111,31 @@ QString QSLoginItemHelper::helperBundleIDForPath(const QString& bundlePath) {
         platform::appendPathComponent(bundlePath, QStringLiteral("Contents/Info.plist")));
     if (!info || !info->contains(QStringLiteral("CFBundleIdentifier"))) return QString();
     return info->value(QStringLiteral("CFBundleIdentifier")).toString();
+}
+
+QString QSLoginItemHelper::userUnitFolder() {
+    return platform::appendPathComponent(
+        QSDiskUtilities::sharedInstance().baseDirectories().configHome,
+        QStringLiteral("systemd/user"));
+}
+
+QList<QSLoginItemHelper::UserService> QSLoginItemHelper::enabledUserServices() {
+    QList<UserService> services;
+    QStringList seen;
+    for (const auto& link : platform::wantsLinks(userUnitFolder())) {
+        if (!link.unit.endsWith(QStringLiteral(".service")) || seen.contains(link.unit) ||
+            link.target.isNull() || !platform::fileExistsAtPath(link.target)) {
+            continue;
+        }
+        seen.append(link.unit);
+        services.append({link.unit, link.target});
+    }
+    return services;
+}
+
+bool QSLoginItemHelper::isServiceEnabled(const QString& unit) {
+    for (const UserService& service : enabledUserServices()) {
+        if (service.unit == unit) return true;
+    }
+    return false;
 }

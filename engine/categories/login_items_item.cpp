@@ -22,6 +22,15 @@ bool describe(QSLoginItemFile& item, const QString& path) {
     return true;
 }
 
+// An item whose program is gone has no dates to show.
+std::shared_ptr<QSLoginItemFile> missingProgramItem(const QString& program) {
+    auto item = std::make_shared<QSLoginItemFile>();
+    item->setPath(program);
+    item->setFileName(QStringLiteral("%1 Login Item").arg(platform::lastPathComponent(program)));
+    item->setFileSize(1);
+    return item;
+}
+
 }  // namespace
 
 QString QSLoginItemsItem::path() const {
@@ -58,6 +67,14 @@ std::shared_ptr<QSLoginItemFile> QSLoginItemsItem::listItem(const QString& path)
     return item;
 }
 
+std::shared_ptr<QSLoginItemFile> QSLoginItemsItem::serviceItem(const QString& unit,
+                                                               const QString& unitFile) {
+    auto item = std::make_shared<QSLoginItemFile>();
+    if (!describe(*item, unitFile)) return nullptr;
+    item->setServiceUnit(unit);
+    return item;
+}
+
 QSScanResultPtr QSLoginItemsItem::actuallyScan() {
     if (!platformGateOpen()) return gatedResult();
     const SpotlightListing applications = findLargeFiles();
@@ -80,5 +97,9 @@ QSScanResultPtr QSLoginItemsItem::actuallyScan() {
         record(helperItem(application));
     for (const QString& path : helper.launchdItems())
         record(listItem(path));
+    for (const QString& program : helper.unresolvedLaunchdItems())
+        record(missingProgramItem(program));
+    for (const auto& service : QSLoginItemHelper::enabledUserServices())
+        record(serviceItem(service.unit, service.unitFile));
     return std::make_shared<QSUnremovableScanResult>(title(), key(), 0, entries, kPathMarkerLarge);
 }

@@ -4,7 +4,8 @@
 #include "engine/categories/spotlight_search.h"
 
 // The applications that start at login, through a helper inside the bundle or through the
-// login-items list. Never deleted: their switches turn them on and off.
+// login-items list (also those whose program is gone), and the services the user enabled.
+// Never deleted: their switches turn them on and off.
 class QSLoginItemsItem : public QSSpotlightScanItem {
 public:
     static std::shared_ptr<QSLoginItemsItem> item() { return std::make_shared<QSLoginItemsItem>(); }
@@ -26,4 +27,5 @@ protected:
 private:
     std::shared_ptr<QSLoginItemFile> helperItem(const QString& application);
     std::shared_ptr<QSLoginItemFile> listItem(const QString& path);
+    std::shared_ptr<QSLoginItemFile> serviceItem(const QString& unit, const QString& unitFile);
 };

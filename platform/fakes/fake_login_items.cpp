@@ -9,7 +9,7 @@ QList<LoginListEntry> FakeSessionLoginItems::snapshot() const {
     QList<LoginListEntry> list;
     for (qsizetype i = 0; i < paths_.size(); ++i) {
         const QString& path = paths_[i];
-        list.append({path, unresolvable.contains(path) ? std::nullopt : std::optional(path)});
+        list.append({path, unresolvable.contains(path) ? std::nullopt : std::optional(path), path});
     }
     return list;
 }
@@ -39,6 +39,24 @@ bool RecordingLaunchControl::start(const QStringList& arguments) {
 }
 
 QList<QStringList> RecordingLaunchControl::calls() const {
+    std::lock_guard lock(mutex_);
+    return calls_;
+}
+
+bool RecordingUserServices::setEnabled(const QString& unit, bool enabled, Error* error) {
+    {
+        std::lock_guard lock(mutex_);
+        calls_.append({unit, enabled});
+    }
+    if (failure) {
+        if (error) *error = *failure;
+        return false;
+    }
+    if (onSwitch) onSwitch(unit, enabled);
+    return true;
+}
+
+QList<std::pair<QString, bool>> RecordingUserServices::calls() const {
     std::lock_guard lock(mutex_);
     return calls_;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QStringList>
+#include <functional>
 #include <mutex>
+#include <optional>
 
 #include "platform/login_items.h"
 
@@ -40,6 +42,22 @@ public:
 private:
     mutable std::mutex mutex_;
     QList<QStringList> calls_;
+};
+
+// Records every switch of a user service. What the tool would do to the unit links is
+// `onSwitch` (nothing unless a test sets it); with `failure` set, every switch fails
+// with it and changes nothing.
+class RecordingUserServices : public UserServices {
+public:
+    bool setEnabled(const QString& unit, bool enabled, Error* error) override;
+    QList<std::pair<QString, bool>> calls() const;
+
+    std::function<void(const QString& unit, bool enabled)> onSwitch;
+    std::optional<Error> failure;
+
+private:
+    mutable std::mutex mutex_;
+    QList<std::pair<QString, bool>> calls_;
 };
 
 }  // namespace platform::fakes

@@ -33,14 +33,20 @@ void FakeFileCoordinator::simulateMove(const QString& from, const QString& to) {
 }
 
 Services fakeServices(const QString& home) {
-    return Services{
-        std::make_shared<FixedHomeFolder>(home),     std::make_shared<FakeVolumeList>(),
-        std::make_shared<FakeFileCoordinator>(),     std::make_shared<FakeNotificationGate>(),
-        std::make_shared<FakeWorkspace>(),           std::make_shared<FakeMetadataSearch>(),
-        std::make_shared<FakeSessionLoginItems>(),   std::make_shared<FakeUserJobs>(),
-        std::make_shared<RecordingLaunchControl>(),  std::make_shared<FakeOpenFiles>(),
-        std::make_shared<FakeDebianPackages>(),      nullptr,
-        std::make_shared<FakeFlatpakInstallations>()};
+    return Services{std::make_shared<FixedHomeFolder>(home),
+                    std::make_shared<FakeVolumeList>(),
+                    std::make_shared<FakeFileCoordinator>(),
+                    std::make_shared<FakeNotificationGate>(),
+                    std::make_shared<FakeWorkspace>(),
+                    std::make_shared<FakeMetadataSearch>(),
+                    std::make_shared<FakeSessionLoginItems>(),
+                    std::make_shared<FakeUserJobs>(),
+                    std::make_shared<RecordingLaunchControl>(),
+                    std::make_shared<FakeOpenFiles>(),
+                    std::make_shared<FakeDebianPackages>(),
+                    nullptr,
+                    std::make_shared<FakeFlatpakInstallations>(),
+                    std::make_shared<RecordingUserServices>()};
 }
 
 }  // namespace platform::fakes

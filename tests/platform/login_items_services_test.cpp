@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QStandardPaths>
 
 #include <sys/stat.h>
 
@@ -208,6 +209,69 @@ TEST(SystemdUserJobs, NoReachableManagerMeansNoJobs) {
     qputenv("DBUS_SESSION_BUS_ADDRESS", saved);
     for (const auto& job : jobs)
         EXPECT_TRUE(job.contains(QStringLiteral("Label")));
+}
+
+TEST(SystemctlUserServices, RunsTheToolWithTheUnitAfterDashesAndKeepsItsReason) {
+    FixtureHome home;
+    const QString record = home.abs(QStringLiteral("calls"));
+    const QString systemctl = home.write(
+        QStringLiteral("systemctl"), "#!/bin/sh\necho \"$@\" >> '" + platform::encodePath(record) +
+                                         "'\n[ \"$2\" = enable ] && exit 0\n"
+                                         "echo 'Failed to connect to bus: No medium found' >&2\n"
+                                         "exit 1\n");
+    chmod(platform::encodePath(systemctl).constData(), 0755);
+    platform::SystemctlUserServices services(systemctl);
+    platform::Error error;
+    EXPECT_TRUE(services.setEnabled(QStringLiteral("-Hhost.service"), true, &error));
+    EXPECT_FALSE(services.setEnabled(QStringLiteral("a.service"), false, &error));
+    EXPECT_EQ(error.description, u"Failed to connect to bus: No medium found");
+    EXPECT_EQ(readAll(record), "--user enable -- -Hhost.service\n--user disable -- a.service\n");
+    error = {};
+    EXPECT_FALSE(platform::SystemctlUserServices(home.abs(QStringLiteral("none")))
+                     .setEnabled(QStringLiteral("a.service"), true, &error));
+    EXPECT_FALSE(error.description.isEmpty());
+}
+
+// Where no service manager runs (a build machine), systemctl edits the unit links of the
+// config folder it is given itself; where one runs, it would switch the real session's
+// units, so the test does not run there.
+TEST(SystemctlUserServices, SwitchesAUnitOfTheHomeWithTheRealTool) {
+    if (QStandardPaths::findExecutable(QStringLiteral("systemctl")).isEmpty() ||
+        QFile::exists(QStringLiteral("/run/systemd/system"))) {
+        GTEST_SKIP() << "systemctl is missing, or a service manager runs here";
+    }
+    FixtureHome home;
+    home.write(QStringLiteral(".config/systemd/user/sweepwell-test.service"),
+               "[Service]\nExecStart=/bin/true\n[Install]\nWantedBy=default.target\n");
+    const QByteArray savedHome = qgetenv("HOME");
+    const bool configWasSet = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+    const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", platform::encodePath(home.path()));
+    qputenv("XDG_CONFIG_HOME", platform::encodePath(home.abs(QStringLiteral(".config"))));
+    platform::SystemctlUserServices services;
+    platform::Error enableError, disableError, missingError;
+    const bool enabled =
+        services.setEnabled(QStringLiteral("sweepwell-test.service"), true, &enableError);
+    const QString link = home.abs(
+        QStringLiteral(".config/systemd/user/default.target.wants/sweepwell-test.service"));
+    const bool linked = exists(link);
+    const bool disabled =
+        services.setEnabled(QStringLiteral("sweepwell-test.service"), false, &disableError);
+    const bool missing =
+        services.setEnabled(QStringLiteral("sweepwell-no-such.service"), true, &missingError);
+    qputenv("HOME", savedHome);
+    if (configWasSet) {
+        qputenv("XDG_CONFIG_HOME", savedConfig);
+    } else {
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+    EXPECT_TRUE(enabled) << enableError.toString().toStdString();
+    EXPECT_TRUE(linked);
+    EXPECT_TRUE(disabled) << disableError.toString().toStdString();
+    EXPECT_FALSE(exists(link));
+    EXPECT_FALSE(missing);
+    EXPECT_TRUE(missingError.description.contains(QStringLiteral("sweepwell-no-such.service")))
+        << missingError.toString().toStdString();
 }
 
 }  // namespace
