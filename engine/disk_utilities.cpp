@@ -311,8 +311,9 @@ bool QSDiskUtilities::removeItemAtPath(const QString& path, const platform::File
     return answerForFailures(path, failures, error);
 }
 
-// A folder whose content could not all be removed answers code 513, whatever the
-// underlying errors were; each of them is logged.
+// A folder whose content could not all be removed answers with the code of its first
+// failed entry, so that its reason is the real one: a folder on a read-only drive is not a
+// question of rights, and administrator rights would not remove it. Each failure is logged.
 bool QSDiskUtilities::answerForFailures(const QString& path,
                                         const std::vector<platform::RemovalFailure>& failures,
                                         platform::Error* error) {
@@ -322,12 +323,14 @@ bool QSDiskUtilities::answerForFailures(const QString& path,
     }
     if (failures.empty()) return true;
     if (error) {
-        // The first failure says why: the folder's own error is always 513.
         const platform::RemovalFailure& first = failures.front();
         const platform::Error& cause =
             first.error.underlying ? *first.error.underlying : first.error;
+        // The folder itself is still there, whatever its entry said.
+        const bool notFound = first.error.meansNotFound();
         *error = platform::Error{
-            platform::Error::Domain::Cocoa, platform::Error::kFileWriteNoPermission,
+            notFound ? platform::Error::Domain::Cocoa : first.error.domain,
+            notFound ? platform::Error::kFileWriteUnknown : first.error.code,
             QStringLiteral("Some items in \u201c%1\u201d could not be removed: \u201c%2\u201d: %3")
                 .arg(path, first.path, cause.description),
             std::make_shared<const platform::Error>(first.error)};

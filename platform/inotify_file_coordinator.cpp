@@ -1,6 +1,7 @@
 #include "platform/inotify_file_coordinator.h"
 
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QCoreApplication>
 #include <QDir>
@@ -14,6 +15,22 @@ namespace {
 constexpr quint32 kWatchMask = IN_MOVED_FROM | IN_MOVED_TO | IN_ONLYDIR;
 // Halves of renames whose other half never came (moved to an unwatched folder).
 constexpr int kMaxPendingMoves = 256;
+
+// The top of the volume that holds the folder: the last folder on the way up that is
+// still on the same device.
+QString volumeTop(const QString& folder) {
+    struct stat st {};
+    if (::stat(encodePath(folder).constData(), &st) != 0) return QString();
+    QString top = folder;
+    while (top != QLatin1String("/")) {
+        QString parent = deletingLastPathComponent(top);
+        if (parent.isEmpty()) parent = QStringLiteral("/");
+        struct stat above {};
+        if (::stat(encodePath(parent).constData(), &above) != 0 || above.st_dev != st.st_dev) break;
+        top = parent;
+    }
+    return top;
+}
 
 }  // namespace
 
@@ -30,6 +47,14 @@ QStringList InotifyFileCoordinator::trashFolders() {
         dataHome = appendPathComponent(decodePath(qgetenv("HOME")), QStringLiteral(".local/share"));
     }
     return {appendPathComponent(dataHome, QStringLiteral("Trash/files"))};
+}
+
+QStringList InotifyFileCoordinator::volumeTrashFolders(const QString& folder) {
+    const QString top = volumeTop(folder);
+    if (top.isEmpty()) return {};
+    const QString uid = QString::number(getuid());
+    return {appendPathComponent(top, QStringLiteral(".Trash-%1/files").arg(uid)),
+            appendPathComponent(top, QStringLiteral(".Trash/%1/files").arg(uid))};
 }
 
 void InotifyFileCoordinator::ensureStarted() {
@@ -62,14 +87,19 @@ void InotifyFileCoordinator::addFilePresenter(FilePresenter* presenter) {
     ensureStarted();
     if (fd_ < 0) return;
     const QString folder = deletingLastPathComponent(presenter->presentedItemPath());
-    presenters_.append({presenter, watch(folder)});
+    Watched watched{presenter, {watch(folder)}};
+    for (const QString& trash : volumeTrashFolders(folder)) {
+        if (const int wd = watch(trash); wd >= 0) watched.wds.append(wd);
+    }
+    presenters_.append(watched);
 }
 
 void InotifyFileCoordinator::removeFilePresenter(FilePresenter* presenter) {
     std::lock_guard lock(mutex_);
     for (qsizetype i = presenters_.size() - 1; i >= 0; --i) {
         if (presenters_[i].presenter != presenter) continue;
-        unwatch(presenters_[i].wd);
+        for (const int wd : presenters_[i].wds)
+            unwatch(wd);
         presenters_.removeAt(i);
     }
     for (auto it = pendingMoves_.begin(); it != pendingMoves_.end();) {

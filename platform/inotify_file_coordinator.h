@@ -12,9 +12,11 @@ class QSocketNotifier;
 
 namespace platform {
 
-// Learns of moves through inotify: it watches the folder of every presented file and the
-// user's trash folders, and pairs the two halves of a rename by their cookie. A file
-// moved into a folder that is not watched is not reported (its new path is unknown).
+// Learns of moves through inotify: it watches the folder of every presented file, the
+// home's trash folder and the trash folders at the top of the file's own volume (a file
+// manager throws a file of another drive into that drive's trash), and pairs the two
+// halves of a rename by their cookie. A file moved into a folder that is not watched is
+// not reported (its new path is unknown).
 // Presenters are added on the main thread; moves are delivered there.
 class InotifyFileCoordinator : public QObject, public FileCoordinator {
     Q_OBJECT
@@ -27,6 +29,9 @@ public:
 
     // Extra folders watched for arriving files: the trash folders of the user.
     static QStringList trashFolders();
+    // The user's trash folders of the volume that holds the folder: .Trash-$UID/files and
+    // .Trash/$UID/files at the volume's top, whether they exist or not.
+    static QStringList volumeTrashFolders(const QString& folder);
 
 private:
     void ensureStarted();
@@ -37,7 +42,7 @@ private:
 
     struct Watched {
         FilePresenter* presenter;
-        int wd;
+        QList<int> wds;
     };
 
     std::recursive_mutex mutex_;

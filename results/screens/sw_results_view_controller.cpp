@@ -5,10 +5,11 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPropertyAnimation>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "appearance/kp_navigation_controller.h"
 #include "appearance/kp_text_field.h"
 #include "appearance/kp_view.h"
 #include "appearance/kp_yosemite_button.h"
@@ -22,6 +23,7 @@
 #include "results/screens/sw_desktop.h"
 #include "results/screens/sw_detail_view_controller.h"
 #include "results/screens/sw_drive_info_window_controller.h"
+#include "results/screens/sw_error_view_controller.h"
 #include "results/screens/sw_finished_popover_view_controller.h"
 #include "results/screens/sw_sidebar_item_delegate.h"
 #include "results/screens/sw_time_machine_popover_view_controller.h"
@@ -394,31 +396,34 @@ void SWResultsViewController::on_nextButton_clicked() {
 }
 
 void SWResultsViewController::handleGoNextWithResults(const QList<QSRemovedItemPtr>& removedItems) {
-    QList<QSRemovedFilePtr> files;
-    QStringList failures;
-    for (const QSRemovedItemPtr& item : removedItems) {
-        if (item->files()) files.append(*item->files());
-        for (const QSRemovedFilePtr& failed : item->failedFiles()) {
-            failures << QStringLiteral("%1: %2").arg(
-                failed->file()->path(), failed->error() ? failed->error()->description : QString());
-        }
-    }
-    if (failures.isEmpty()) {
-        showFinishedWithResults(files);
+    const bool failures =
+        std::any_of(removedItems.begin(), removedItems.end(),
+                    [](const auto& item) { return !item->failedFiles().isEmpty(); });
+    if (failures && navigationController()) {
+        pushErrorViewController(removedItems);
         return;
     }
-    auto* alert = new QMessageBox(QMessageBox::Warning, QStringLiteral("Sweepwell"),
-                                  QStringLiteral("%1 file%2 could not be removed.")
-                                      .arg(failures.size())
-                                      .arg(failures.size() == 1 ? "" : "s"),
-                                  QMessageBox::Ok, parentWindow());
-    alert->setDetailedText(failures.join(QLatin1Char('\n')));
-    alert->setAttribute(Qt::WA_DeleteOnClose);
+    QList<QSRemovedFilePtr> files;
+    for (const QSRemovedItemPtr& item : removedItems) {
+        if (item->files()) files.append(*item->files());
+    }
+    showFinishedWithResults(files);
+}
+
+// When nothing at all was removed there is nothing to complete and no reason to scan
+// again: the list as it stands is still true, so removing becomes possible again.
+void SWResultsViewController::pushErrorViewController(const QList<QSRemovedItemPtr>& removedItems) {
+    auto errors = SWErrorViewController::controllerWithResults(removedItems);
     QPointer<SWResultsViewController> weakSelf(this);
-    connect(alert, &QMessageBox::finished, this, [weakSelf, files] {
-        if (weakSelf) weakSelf->showFinishedWithResults(files);
+    errors->setDidFinishBlock([weakSelf](const QList<QSRemovedFilePtr>& successArray) {
+        if (!weakSelf) return;
+        if (successArray.isEmpty()) {
+            weakSelf->setNextButtonLocked(false);
+        } else {
+            weakSelf->showFinishedWithResults(successArray);
+        }
     });
-    alert->open();
+    navigationController()->pushViewController(errors, true);
 }
 
 void SWResultsViewController::showFinishedWithResults(const QList<QSRemovedFilePtr>& files) {

@@ -98,6 +98,7 @@ private:
     void layoutNextButton(qreal width);
     void setAlpha(QWidget* view, qreal alpha, bool animated);
     void setNextButtonLocked(bool locked);
+    void pushErrorViewController(const QList<QSRemovedItemPtr>& removedItems);
     QWidget* outlet(const char* name) const;
 
     std::unique_ptr<QSScanner> scanner_;

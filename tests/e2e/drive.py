@@ -4,13 +4,17 @@
 Builds a home folder with a Trash of two files and a few files that must stay, starts the
 program on it, waits for the scan, reads the sidebar, switches the Trash on, unticks one of
 its files in the Trash's table, removes the selection, reads the completion popover and
-checks that exactly the ticked file went. Run by run.sh, inside a
-virtual display with a private session bus and accessibility bus.
+checks that exactly the ticked file went. Where the immutable attribute can be set (as root),
+the Trash also holds a root-owned folder with an immutable file that even root cannot remove:
+the removal then shows the error screen with the permission reason, whose finish button
+leads on to the completion popover. Run by run.sh, inside a virtual display with a private
+session bus and accessibility bus.
 """
 
 import argparse
 import os
 import re
+import shutil
 import subprocess
 import sys
 import time
@@ -37,10 +41,21 @@ SCANNING = "Scanning..."
 HEADING = "NOTHING FOUND"
 TRASH = "Trash"
 REMOVED_SENTENCE = re.compile(r"We've successfully removed (.*) from your drive!")
+ERROR_TITLE = ("The following files could not be deleted automatically. Use the 'Show in "
+               "Folder' button below to manually remove them:")
+ERROR_TABLE = "Files not deleted"
+PERMISSION_REASON = ("Could not remove this file due to a permissions issue. Click the Delete "
+                     "button to remove using Administrative privileges.")
+DELETE_BUTTON = "Delete"
+SKIP_BUTTON = "Skip"
 
 TRASH_FILES = {".Trash/holiday.jpg": 300_000, ".Trash/draft.odt": 120_000}
 # The Trash file the user unticks before removing: it must stay.
 UNTICKED = ".Trash/draft.odt"
+# A Trash entry that cannot be removed: a root-owned folder holding an immutable file.
+LOCKED_FOLDER = ".Trash/locked"
+LOCKED_FILE = ".Trash/locked/stuck.bin"
+LOCKED_SIZE = 40_000
 # One file of no category, one of a category that is never switched on (Downloads) and one
 # of a category whose files are ticked by default but which stays off (Application Caches).
 KEPT_FILES = {
@@ -77,12 +92,48 @@ def category_titles(source_tree):
     return titles
 
 
+def write_file(home, relative, size):
+    path = os.path.join(home, relative)
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as file:
+        file.write(os.urandom(size))
+    return path
+
+
 def build_fixture(home):
+    """The home's files; answers whether the unremovable Trash entry could be made."""
     for relative, size in {**TRASH_FILES, **KEPT_FILES}.items():
-        path = os.path.join(home, relative)
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        with open(path, "wb") as file:
-            file.write(os.urandom(size))
+        write_file(home, relative, size)
+    return make_locked_entry(home)
+
+
+def set_immutable(path, immutable):
+    chattr = shutil.which("chattr")
+    if chattr is None:
+        return False
+    flag = "+i" if immutable else "-i"
+    return subprocess.run([chattr, flag, path], stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL).returncode == 0
+
+
+def make_locked_entry(home):
+    """Root cannot be refused by permissions alone: only the immutable attribute stops it.
+    Without root or without chattr the entry is left out and the run checks the rest."""
+    if os.geteuid() != 0:
+        return False
+    path = write_file(home, LOCKED_FILE, LOCKED_SIZE)
+    for owned in (path, os.path.dirname(path)):
+        os.chown(owned, 0, 0)
+    if set_immutable(path, True):
+        return True
+    shutil.rmtree(os.path.join(home, LOCKED_FOLDER))
+    return False
+
+
+def unlock_entry(home):
+    path = os.path.join(home, LOCKED_FILE)
+    if os.path.lexists(path):
+        set_immutable(path, False)
 
 
 class Session:
@@ -317,11 +368,42 @@ def untick_file(session, title, relative, selected_text):
                   lambda: text_under(session, "SELECTED") == selected_text, STEP_SECONDS)
 
 
-def remove_selection(session, size_text):
+def error_rows(session):
+    """Each row of the error screen's table as (path, reason, button), or None while the
+    screen is not showing."""
+    table = session.find(pyatspi.ROLE_TABLE, ERROR_TABLE)
+    if table is None:
+        return None
+    try:
+        cells = table.queryTable()
+        rows = []
+        for row in range(cells.nRows):
+            name = cells.getAccessibleAt(row, 1)
+            rows.append((name.name, name.description, cells.getAccessibleAt(row, 2).name))
+        return rows
+    except GLib.Error:
+        return None
+
+
+def pass_error_screen(session, home):
+    """The unremovable entry is listed with the permission reason and its Delete button;
+    finishing goes on to the completion."""
+    session.until("the error screen's title",
+                  lambda: session.find(pyatspi.ROLE_LABEL, ERROR_TITLE), STEP_SECONDS)
+    rows = session.until("the error screen's rows", lambda: error_rows(session), STEP_SECONDS)
+    expected = [(os.path.join(home, LOCKED_FOLDER), PERMISSION_REASON, DELETE_BUTTON)]
+    if rows != expected:
+        raise Failure(f"the error screen lists {rows}, expected {expected}")
+    session.press(SKIP_BUTTON)
+
+
+def remove_selection(session, size_text, home, locked):
     session.press(REMOVE_BUTTON)
     session.until("the confirmation popover",
                   lambda: session.find(pyatspi.ROLE_PUSH_BUTTON, CONFIRM_BUTTON), STEP_SECONDS)
     session.press(CONFIRM_BUTTON)
+    if locked:
+        pass_error_screen(session, home)
 
     def completion_text():
         for node in descendants(session.application()):
@@ -338,11 +420,13 @@ def remove_selection(session, size_text):
         raise Failure(f"the completion popover reads {sentence!r}, expected {size_text}")
 
 
-def check_disk(home):
+def check_disk(home, locked):
     removed = [name for name in TRASH_FILES if name != UNTICKED]
     left = [name for name in removed if os.path.lexists(os.path.join(home, name))]
     if left:
         raise Failure(f"the removed Trash files are still there: {left}")
+    if locked and not os.path.isfile(os.path.join(home, LOCKED_FILE)):
+        raise Failure(f"{LOCKED_FILE} is immutable, yet it is gone")
     if not os.path.isdir(os.path.join(home, ".Trash")):
         raise Failure("the Trash folder itself was removed")
     kept = {**KEPT_FILES, UNTICKED: TRASH_FILES[UNTICKED]}
@@ -363,18 +447,19 @@ def quit_from_completion(session, process):
         raise Failure(f"the program ended with status {status} after Quit")
 
 
-def drive(session, args):
+def drive(session, args, locked):
     titles = category_titles(args.source)
-    trash_size = formatted_size(sum(TRASH_FILES.values()))
+    trash_total = sum(TRASH_FILES.values()) + (LOCKED_SIZE if locked else 0)
+    trash_size = formatted_size(trash_total)
     session.until("the window in the accessibility tree", session.application, START_SECONDS)
     rows = wait_for_scan(session)
     check_sidebar(rows, titles, trash_size)
     answer_launcher_offer(session)
     switch_on(session, TRASH, trash_size)
-    kept_size = formatted_size(sum(TRASH_FILES.values()) - TRASH_FILES[UNTICKED])
-    untick_file(session, TRASH, UNTICKED, kept_size)
-    remove_selection(session, kept_size)
-    check_disk(args.home)
+    untick_file(session, TRASH, UNTICKED, formatted_size(trash_total - TRASH_FILES[UNTICKED]))
+    freed_size = formatted_size(sum(TRASH_FILES.values()) - TRASH_FILES[UNTICKED])
+    remove_selection(session, freed_size, args.home, locked)
+    check_disk(args.home, locked)
     quit_from_completion(session, session.process)
 
 
@@ -386,7 +471,9 @@ def main():
     parser.add_argument("--log", required=True)
     args = parser.parse_args()
 
-    build_fixture(args.home)
+    locked = build_fixture(args.home)
+    if not locked:
+        print("The unremovable Trash entry needs root and chattr: its part is skipped.")
     wait_for_accessibility_bus()
     with open(args.log, "wb") as log:
         process = subprocess.Popen(
@@ -394,7 +481,7 @@ def main():
             stdout=log, stderr=subprocess.STDOUT)
     session = Session(process)
     try:
-        drive(session, args)
+        drive(session, args, locked)
         print("passed")
         return 0
     except Exception as failure:  # every way of failing shows the window as it was
@@ -414,6 +501,7 @@ def main():
         except subprocess.TimeoutExpired:
             process.kill()
             process.wait()
+        unlock_entry(args.home)
 
 
 if __name__ == "__main__":

@@ -36,6 +36,8 @@ cleanup() {
     [ -n "$session_group" ] && kill -TERM "-$session_group" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill -TERM "$xvfb_pid" 2>/dev/null
     wait 2>/dev/null
+    # drive.py unlocks the immutable file it made; should it have died first, unlock here.
+    command -v chattr >/dev/null 2>&1 && chattr -R -i "$scratch/home" 2>/dev/null
     rm -rf "$scratch"
 }
 trap cleanup EXIT

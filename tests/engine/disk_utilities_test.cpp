@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
 #include <unistd.h>
 
 #include "engine/disk_utilities.h"
+#include "platform/file_path.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/fixture_home.h"
 
@@ -149,6 +151,26 @@ TEST_F(RemovalRuleTest, ALockedEntryKeepsTheFolderAndReports513) {
     ASSERT_EQ(platform_.log().lines().filter(QStringLiteral("[DEBUG][D]")).size(), 1);
     EXPECT_TRUE(
         platform_.log().lines().filter(QStringLiteral("[DEBUG][D]")).first().startsWith(line));
+}
+
+// A folder left in part answers with its entry's own reason: on a read-only drive no
+// rights would help, so it must not read as a question of permissions.
+TEST_F(RemovalRuleTest, AFolderOnAReadOnlyDriveReportsReadOnlyNotPermissions) {
+    const QByteArray drive = platform::encodePath(home_.folder(QStringLiteral("drive")));
+    if (mount("tmpfs", drive.constData(), "tmpfs", 0, nullptr) != 0)
+        GTEST_SKIP() << "mounting is not permitted here";
+    home_.file(QStringLiteral("drive/c/a"), 1);
+    const bool readOnly =
+        mount(nullptr, drive.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    platform::Error error;
+    const bool removed =
+        readOnly && disk().removeItemAtPath(home_.abs(QStringLiteral("drive/c")), false, &error);
+    umount2(drive.constData(), MNT_DETACH);
+    ASSERT_TRUE(readOnly);
+    EXPECT_FALSE(removed);
+    EXPECT_EQ(error.code, platform::Error::kFileWriteVolumeReadOnly);
+    ASSERT_TRUE(error.underlying);
+    EXPECT_EQ(error.underlying->code, platform::Error::kFileWriteVolumeReadOnly);
 }
 
 TEST_F(RemovalRuleTest, AFileThatCannotBeRemovedIsLogged) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
+#include <unistd.h>
 #include <cstdio>
 
 #include "platform/file_path.h"
@@ -79,6 +81,31 @@ TEST(InotifyFileCoordinator, ReportsRenamesAndMovesIntoTheTrash) {
     coordinator.removeFilePresenter(&watcher);
     coordinator.removeFilePresenter(&bystander);
     qputenv("XDG_DATA_HOME", savedData);
+}
+
+// A file manager throws a file of another drive into that drive's own trash folder.
+TEST(InotifyFileCoordinator, HearsAMoveIntoTheTrashOfTheFilesOwnVolume) {
+    FixtureHome home;
+    const QByteArray drive = platform::encodePath(home.folder(QStringLiteral("drive")));
+    if (mount("tmpfs", drive.constData(), "tmpfs", 0, nullptr) != 0)
+        GTEST_SKIP() << "mounting is not permitted here";
+    const QString own = QStringLiteral("drive/.Trash-%1/files").arg(getuid());
+    const QString trash = home.folder(own);
+    Watcher watcher(home.file(QStringLiteral("drive/music/song.ogg"), 1));
+    EXPECT_EQ(
+        platform::InotifyFileCoordinator::volumeTrashFolders(home.abs("drive/music")),
+        (QStringList{trash, home.abs(QStringLiteral("drive/.Trash/%1/files").arg(getuid()))}));
+    bool heard = false;
+    {
+        platform::InotifyFileCoordinator coordinator;
+        coordinator.addFilePresenter(&watcher);
+        heard = move(watcher.presentedItemPath(), trash + QStringLiteral("/song.ogg")) &&
+                waitUntil([&] { return !watcher.moves.isEmpty(); }, 5000);
+        coordinator.removeFilePresenter(&watcher);
+    }
+    umount2(drive.constData(), MNT_DETACH);
+    EXPECT_TRUE(heard);
+    EXPECT_EQ(watcher.moves, QStringList{trash + QStringLiteral("/song.ogg")});
 }
 
 }  // namespace
