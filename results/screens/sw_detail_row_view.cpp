@@ -1,8 +1,6 @@
 #include "results/screens/sw_detail_row_view.h"
 
 #include <QApplication>
-#include <QFileInfo>
-#include <QMimeDatabase>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
@@ -21,10 +19,6 @@ QColor themeColor(const char* key) {
 
 QFont themeFont(const char* key, const QFont& fallback) {
     return KPThemeManager::sharedManager().fontForKey(QLatin1String(key)).value_or(fallback);
-}
-
-QIcon themedIcon(const QString& name, QStyle::StandardPixmap fallback) {
-    return QIcon::fromTheme(name, QApplication::style()->standardIcon(fallback));
 }
 
 }  // namespace
@@ -89,37 +83,10 @@ void SWDetailRowView::paintImage(QPainter* painter, const QRect& cell,
                                  const QModelIndex& index) const {
     QRect target(0, 0, kImageSize, kImageSize);
     target.moveCenter(cell.center());
-    iconForIndex(index).paint(painter, target);
-}
-
-// Named icons are read once each; other entries take the icon of their kind of file, found
-// from the name alone (reading each file's content to draw a row would be slow on a large
-// list and wake sleeping disks).
-QIcon SWDetailRowView::iconForIndex(const QModelIndex& index) const {
-    const QString reference = index.data(SWDetailTableModel::IconReferenceRole).toString();
-    const QString path = index.data(SWDetailTableModel::PathRole).toString();
-    QString key;
-    if (!reference.isEmpty()) {
-        key = QStringLiteral("icon:") + reference;
-    } else if (!path.isEmpty() && QFileInfo(path).isDir()) {
-        key = QStringLiteral("inode/directory");
-    } else {
-        key = QMimeDatabase().mimeTypeForFile(path, QMimeDatabase::MatchExtension).name();
-    }
-    auto found = icons_.constFind(key);
-    if (found != icons_.constEnd()) return *found;
-    QIcon icon;
-    if (!reference.isEmpty()) {
-        icon = QFileInfo(reference).isAbsolute() ? QIcon(reference)
-                                                 : themedIcon(reference, QStyle::SP_FileIcon);
-    } else if (key == QLatin1String("inode/directory")) {
-        icon = themedIcon(QStringLiteral("folder"), QStyle::SP_DirIcon);
-    } else {
-        const QMimeType type = QMimeDatabase().mimeTypeForName(key);
-        icon = QIcon::fromTheme(type.iconName(),
-                                themedIcon(type.genericIconName(), QStyle::SP_FileIcon));
-    }
-    return *icons_.insert(key, icon);
+    icons_
+        .iconFor(index.data(SWDetailTableModel::IconReferenceRole).toString(),
+                 index.data(SWDetailTableModel::PathRole).toString())
+        .paint(painter, target);
 }
 
 void SWDetailRowView::paintText(QPainter* painter, const QRect& cell, const QModelIndex& index,

@@ -5,6 +5,7 @@
 #include <QStyledItemDelegate>
 
 #include "results/screens/sw_control_stamp.h"
+#include "results/screens/sw_file_table.h"
 
 class TGSwitch;
 
@@ -53,12 +54,10 @@ private:
     void paintRevealButton(QPainter* painter, const QRect& cell) const;
     void paintCheck(QPainter* painter, const QStyleOptionViewItem& option,
                     const QModelIndex& index) const;
-    QIcon iconForIndex(const QModelIndex& index) const;
 
     bool switches_;
     int revealedRow_ = -1;
     std::unique_ptr<SWControlStamp> switchStamp_;
     TGSwitch* switch_ = nullptr;
-    // Per kind of file (MIME type) or per icon the entry names: a bounded set.
-    mutable QHash<QString, QIcon> icons_;
+    SWFileIconCache icons_;
 };

@@ -14,6 +14,7 @@
 #include "base/notification_center.h"
 #include "results/screens/sw_desktop.h"
 #include "results/screens/sw_detail_row_view.h"
+#include "results/screens/sw_file_table.h"
 #include "results/screens/sw_hover_view.h"
 #include "results/screens/sw_selection_popover_controller.h"
 #include "results/sw_category_texts.h"
@@ -109,22 +110,8 @@ void SWDetailViewController::configureTable() {
     tableView_->setItemDelegate(rowView_);
     tableView_->setHoverDelegate(this);
     tableView_->setBackgroundColorKey(QStringLiteral("windowColor"));
-    tableView_->horizontalHeader()->hide();
-    tableView_->verticalHeader()->hide();
-    tableView_->setShowGrid(false);
-    tableView_->setWordWrap(false);
-    tableView_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    tableView_->setSelectionMode(QAbstractItemView::SingleSelection);
-    tableView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tableView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // Fixed heights: a table of many rows then never measures them.
-    QHeaderView* rows = tableView_->verticalHeader();
-    rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setDefaultSectionSize(SWDetailRowView::kRowHeight);
+    swConfigureFileTable(tableView_, SWDetailRowView::kRowHeight, SWDetailTableModel::NameColumn);
     QHeaderView* columns = tableView_->horizontalHeader();
-    columns->setMinimumSectionSize(0);
-    columns->setSectionResizeMode(QHeaderView::Fixed);
-    columns->setSectionResizeMode(SWDetailTableModel::NameColumn, QHeaderView::Stretch);
     columns->resizeSection(SWDetailTableModel::ImageColumn, kImageColumnWidth);
     columns->resizeSection(SWDetailTableModel::SizeColumn, kSizeColumnWidth);
     columns->resizeSection(SWDetailTableModel::DateColumn, kDateColumnWidth);

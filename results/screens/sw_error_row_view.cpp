@@ -1,8 +1,6 @@
 #include "results/screens/sw_error_row_view.h"
 
 #include <QApplication>
-#include <QFileInfo>
-#include <QMimeDatabase>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
@@ -15,10 +13,6 @@ namespace {
 
 constexpr int kCellMargin = 8;
 constexpr int kLineSpacing = 2;
-
-QIcon themedIcon(const QString& name, QStyle::StandardPixmap fallback) {
-    return QIcon::fromTheme(name, QApplication::style()->standardIcon(fallback));
-}
 
 }  // namespace
 
@@ -64,7 +58,10 @@ void SWErrorRowView::paintImage(QPainter* painter, const QRect& cell,
                                 const QModelIndex& index) const {
     QRect target(0, 0, kImageSize, kImageSize);
     target.moveCenter(cell.center());
-    iconForIndex(index).paint(painter, target);
+    icons_
+        .iconFor(index.data(SWErrorTableModel::IconReferenceRole).toString(),
+                 index.data(SWErrorTableModel::PathRole).toString())
+        .paint(painter, target);
 }
 
 // The path on the first line, the reason under it in the smaller subtitle font.
@@ -94,35 +91,6 @@ void SWErrorRowView::paintButton(QPainter* painter, const QRect& cell,
                                  const QModelIndex& index) const {
     button_->setText(index.data().toString());
     buttonStamp_->paintCentred(painter, cell);
-}
-
-// Named icons are read once each; other files take the icon of their kind, found from the
-// name alone.
-QIcon SWErrorRowView::iconForIndex(const QModelIndex& index) const {
-    const QString reference = index.data(SWErrorTableModel::IconReferenceRole).toString();
-    const QString path = index.data(SWErrorTableModel::PathRole).toString();
-    QString key;
-    if (!reference.isEmpty()) {
-        key = QStringLiteral("icon:") + reference;
-    } else if (QFileInfo(path).isDir()) {
-        key = QStringLiteral("inode/directory");
-    } else {
-        key = QMimeDatabase().mimeTypeForFile(path, QMimeDatabase::MatchExtension).name();
-    }
-    auto found = icons_.constFind(key);
-    if (found != icons_.constEnd()) return *found;
-    QIcon icon;
-    if (!reference.isEmpty()) {
-        icon = QFileInfo(reference).isAbsolute() ? QIcon(reference)
-                                                 : themedIcon(reference, QStyle::SP_FileIcon);
-    } else if (key == QLatin1String("inode/directory")) {
-        icon = themedIcon(QStringLiteral("folder"), QStyle::SP_DirIcon);
-    } else {
-        const QMimeType type = QMimeDatabase().mimeTypeForName(key);
-        icon = QIcon::fromTheme(type.iconName(),
-                                themedIcon(type.genericIconName(), QStyle::SP_FileIcon));
-    }
-    return *icons_.insert(key, icon);
 }
 
 bool SWErrorRowView::editorEvent(QEvent* event, QAbstractItemModel*,

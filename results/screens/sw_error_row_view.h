@@ -7,6 +7,7 @@
 
 #include "appearance/kp_path_control.h"
 #include "results/screens/sw_control_stamp.h"
+#include "results/screens/sw_file_table.h"
 
 class KPYosemiteButton;
 
@@ -41,11 +42,10 @@ private:
     void paintImage(QPainter* painter, const QRect& cell, const QModelIndex& index) const;
     void paintName(QPainter* painter, const QRect& cell, const QModelIndex& index) const;
     void paintButton(QPainter* painter, const QRect& cell, const QModelIndex& index) const;
-    QIcon iconForIndex(const QModelIndex& index) const;
 
     // Draws the path of each row in turn.
     mutable SWPathCell pathCell_;
     std::unique_ptr<SWControlStamp> buttonStamp_;
     KPYosemiteButton* button_ = nullptr;
-    mutable QHash<QString, QIcon> icons_;
+    SWFileIconCache icons_;
 };

@@ -16,6 +16,7 @@
 #include "platform/privileged_removal.h"
 #include "results/screens/sw_desktop.h"
 #include "results/screens/sw_error_row_view.h"
+#include "results/screens/sw_file_table.h"
 #include "ui_sw_error_view_controller.h"
 
 KP_INTERFACE_DEFINITION(SWErrorViewController);
@@ -104,21 +105,8 @@ void SWErrorViewController::configureTable() {
     rowView_ = new SWErrorRowView(tableView_);
     tableView_->setItemDelegate(rowView_);
     tableView_->setBackgroundColorKey(QStringLiteral("windowColor"));
-    tableView_->horizontalHeader()->hide();
-    tableView_->verticalHeader()->hide();
-    tableView_->setShowGrid(false);
-    tableView_->setWordWrap(false);
-    tableView_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    tableView_->setSelectionMode(QAbstractItemView::SingleSelection);
-    tableView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tableView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    QHeaderView* rows = tableView_->verticalHeader();
-    rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setDefaultSectionSize(SWErrorRowView::kRowHeight);
+    swConfigureFileTable(tableView_, SWErrorRowView::kRowHeight, SWErrorTableModel::NameColumn);
     QHeaderView* columns = tableView_->horizontalHeader();
-    columns->setMinimumSectionSize(0);
-    columns->setSectionResizeMode(QHeaderView::Fixed);
-    columns->setSectionResizeMode(SWErrorTableModel::NameColumn, QHeaderView::Stretch);
     columns->resizeSection(SWErrorTableModel::ImageColumn, kImageColumnWidth);
     columns->resizeSection(SWErrorTableModel::ButtonColumn, kButtonColumnWidth);
     tableView_->installEventFilter(this);

@@ -22,6 +22,7 @@
 #include "results/screens/sw_finished_popover_view_controller.h"
 #include "results/screens/sw_results_view_controller.h"
 #include "results/screens/sw_sidebar_item_delegate.h"
+#include "tests/results_screens/listed_entries.h"
 #include "tests/results_screens/recording_desktop.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/fixture_home.h"
@@ -395,15 +396,7 @@ public:
     QString key() const override { return QStringLiteral("caches"); }
     QString path() const override { return folder_; }
     QSScanResultPtr actuallyScan() override {
-        QList<QSScannedFilePtr> details;
-        for (const QString& path : files_) {
-            auto file = std::make_shared<QSScannedFile>();
-            file->setPath(path);
-            file->setFileName(platform::lastPathComponent(path));
-            file->setFileSize(quint64(QFileInfo(path).size()));
-            file->setSelected(true);
-            details << file;
-        }
+        const QList<QSScannedFilePtr> details = listedEntries(files_);
         return std::make_shared<StuckResult>(title(), key(), 0, details, folder_);
     }
 
