@@ -240,8 +240,8 @@ void SWDetailViewController::updateTooltipUI() {
     const int width = strip->width() - kTooltipHorizontalInset;
     if (width <= 0) return;
     const int height = label->heightForWidth(width) + 1;
-    // The strip grows with a long explanation; the label stays centred in it.
-    strip->setMinimumHeight(height + 2 * kTooltipVerticalMargin);
+    // The strip is as tall as its explanation needs, never taller; the label is centred.
+    strip->setFixedHeight(height + 2 * kTooltipVerticalMargin);
     const int y = qRound(strip->height() * 0.5 - height * 0.5);
     label->setGeometry(kTooltipHorizontalInset / 2, y, width, height);
 }

@@ -10,8 +10,10 @@
 #include "appearance/kp_theme_manager.h"
 #include "appearance/kp_yosemite_button.h"
 #include "appearance/theme_selection.h"
+#include "results/screens/ln_table_view.h"
 #include "results/screens/sw_about_popover_view_controller.h"
 #include "results/screens/sw_desktop.h"
+#include "results/screens/sw_detail_view_controller.h"
 #include "results/screens/sw_popover_support.h"
 #include "results/screens/sw_quit_popover_view_controller.h"
 #include "results/screens/sw_results_view_controller.h"
@@ -149,6 +151,18 @@ TEST_F(MainWindowTest, Screenshots) {
         auto* button = results->view()->findChild<KPYosemiteButton*>("nextButton");
         auto* empty = results->view()->findChild<QWidget*>("emptyContainerView");
         ASSERT_TRUE(waitUntil([&] { return button->alphaValue() == 1.0 && !empty->isVisible(); }));
+        // The Trash's files in the pane, as after a click on its row.
+        results->view()
+            ->findChild<LNTableView*>("tableView")
+            ->selectRow(results->model().indexOfKey("trash"));
+        ASSERT_TRUE(waitUntil([&] {
+            const auto detail = results->currentViewController();
+            return detail && detail->currentView() &&
+                   detail->currentView()->objectName() == "detailsView";
+        }));
+        // The explanation's height settles the pane's layout on the next pass.
+        QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QApplication::processEvents();
         const QString name = dark ? "main-window-dark.png" : "main-window-light.png";
         EXPECT_TRUE(controller->window()->grab().save(folder + "/" + name));
     }
