@@ -13,6 +13,7 @@
 #include "engine/categories/linux_home_places.h"
 #include "engine/disk_utilities.h"
 #include "platform/desktop_entry.h"
+#include "platform/editable_desktop_file.h"
 #include "platform/file_manager.h"
 #include "platform/file_path.h"
 #include "platform/folder_anchors.h"
@@ -141,7 +142,7 @@ QList<Launcher> userLaunchers() {
         if (entry.isDirectory || !entry.name.endsWith(QStringLiteral(".desktop"))) continue;
         const auto desktop = platform::DesktopEntry::read(entry.path);
         if (!desktop) continue;
-        const QString program = linux_apps::execProgram(desktop->value(QStringLiteral("Exec")));
+        const QString program = platform::execProgram(desktop->value(QStringLiteral("Exec")));
         if (program.isEmpty()) continue;
         launchers.append({entry.path, program, desktop->value(QStringLiteral("Icon")),
                           desktop->value(QStringLiteral("Name"))});
@@ -392,33 +393,6 @@ QList<QSScannedFilePtr> unusedAppImages(const QDateTime& threshold) {
         if (auto entry = appImageEntry(candidate, *facts, launchers)) entries.append(entry);
     }
     return entries;
-}
-
-QString execProgram(const QString& exec) {
-    QString program;
-    bool started = false;
-    bool quoted = false;
-    for (qsizetype i = 0; i < exec.size(); ++i) {
-        const QChar c = exec[i];
-        if (quoted) {
-            // Inside quotes a backslash escapes ", `, $ and itself.
-            if (c == u'\\' && i + 1 < exec.size()) {
-                program += exec[++i];
-            } else if (c == u'"') {
-                quoted = false;
-            } else {
-                program += c;
-            }
-        } else if (c == u'"') {
-            quoted = started = true;
-        } else if (c == u' ' || c == u'\t') {
-            if (started) break;
-        } else {
-            program += c;
-            started = true;
-        }
-    }
-    return started ? program : QString();
 }
 
 }  // namespace linux_apps

@@ -47,8 +47,4 @@ QList<QSScannedFilePtr> unusedFlatpakApplications(const QDateTime& threshold);
 // the launchers that start it and the icons only those launchers use.
 QList<QSScannedFilePtr> unusedAppImages(const QDateTime& threshold);
 
-// The program an Exec value starts: its first argument under the desktop-entry quoting
-// rules (a quoted path with blanks is one argument); null when there is none.
-QString execProgram(const QString& exec);
-
 }  // namespace linux_apps

@@ -6,6 +6,7 @@
 #include "engine/categories/aging_files_item.h"
 #include "engine/categories/leftover_item.h"
 #include "engine/categories/linux_applications.h"
+#include "platform/editable_desktop_file.h"
 #include "tests/support/folder_fixtures.h"
 #include "tests/support/linux_home_flatpak.h"
 
@@ -264,7 +265,7 @@ TEST_F(LinuxAppsTest, WhereTheMountRecordsNoOpeningsTheChangeDateIsUsedAndSaid) 
 }
 
 TEST(ExecProgramTest, TheFirstArgumentUnderTheDesktopEntryQuotingRules) {
-    using linux_apps::execProgram;
+    using platform::execProgram;
     EXPECT_EQ(execProgram(QStringLiteral("/opt/app/run --flag %U")), u"/opt/app/run");
     EXPECT_EQ(execProgram(QStringLiteral("  \"/home/u/My Apps/a b.AppImage\" %F")),
               u"/home/u/My Apps/a b.AppImage");
