@@ -186,6 +186,10 @@ QVariant SWDetailTableModel::data(const QModelIndex& index, int role) const {
     const QSScannedFilePtr file = fileAtRow(index.row());
     if (!file || index.column() < 0 || index.column() >= ColumnCount) return {};
     if (role == PathRole) return file->path();
+    if (role == IsFolderRole) {
+        const platform::FileIdentity identity = file->identity();
+        return identity.isValid() ? QVariant(identity.isDirectory()) : QVariant();
+    }
     const QString name =
         file->fileName().isEmpty() ? QString::fromLatin1(kMissingFileName) : file->fileName();
     switch (index.column()) {

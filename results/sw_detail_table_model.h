@@ -39,6 +39,8 @@ public:
         PathRole = Qt::UserRole + 1,
         // The entry's own icon reference (an image's path or a themed icon name), if any.
         IconReferenceRole,
+        // Whether the entry is a folder, as the scan recorded it; none when it did not.
+        IsFolderRole,
     };
 
     static constexpr char kMissingFileName[] = "Missing File Name";

@@ -85,7 +85,8 @@ void SWDetailRowView::paintImage(QPainter* painter, const QRect& cell,
     target.moveCenter(cell.center());
     icons_
         .iconFor(index.data(SWDetailTableModel::IconReferenceRole).toString(),
-                 index.data(SWDetailTableModel::PathRole).toString())
+                 index.data(SWDetailTableModel::PathRole).toString(),
+                 index.data(SWDetailTableModel::IsFolderRole))
         .paint(painter, target);
 }
 

@@ -35,11 +35,15 @@ void swConfigureFileTable(QTableView* table, int rowHeight, int stretchColumn) {
     columns->setSectionResizeMode(stretchColumn, QHeaderView::Stretch);
 }
 
-QIcon SWFileIconCache::iconFor(const QString& reference, const QString& path) const {
+QIcon SWFileIconCache::iconFor(const QString& reference, const QString& path,
+                               const QVariant& isFolder) const {
     QString key;
+    const auto folder = [&] {
+        return isFolder.isValid() ? isFolder.toBool() : !path.isEmpty() && QFileInfo(path).isDir();
+    };
     if (!reference.isEmpty()) {
         key = QStringLiteral("icon:") + reference;
-    } else if (!path.isEmpty() && QFileInfo(path).isDir()) {
+    } else if (folder()) {
         key = QString::fromLatin1(kFolderKind);
     } else {
         key = QMimeDatabase().mimeTypeForFile(path, QMimeDatabase::MatchExtension).name();

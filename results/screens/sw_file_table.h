@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QIcon>
 #include <QString>
+#include <QVariant>
 
 class QTableView;
 
@@ -19,7 +20,9 @@ void swConfigureFileTable(QTableView* table, int rowHeight, int stretchColumn);
 class SWFileIconCache {
 public:
     // `reference`: an image's path or a themed icon name the entry carries, if any.
-    QIcon iconFor(const QString& reference, const QString& path) const;
+    // `isFolder`: what the scan recorded; the file system is asked only when it is null.
+    QIcon iconFor(const QString& reference, const QString& path,
+                  const QVariant& isFolder = QVariant()) const;
 
 private:
     // Per kind of file or per named icon: a bounded set.
